@@ -1,0 +1,28 @@
+/* Array operations of the host library libmx. */
+#ifndef HOST_MATRIX_H
+#define HOST_MATRIX_H
+
+#include "host_types.h"
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+LIBMX_API double *mxGetPr(const mxArray *array);
+LIBMX_API mwSize mxGetM(const mxArray *array);
+LIBMX_API mwSize mxGetN(const mxArray *array);
+LIBMX_API mwSize mxGetNumberOfElements(const mxArray *array);
+LIBMX_API bool mxIsDouble(const mxArray *array);
+LIBMX_API bool mxIsComplex(const mxArray *array);
+LIBMX_API double mxGetScalar(const mxArray *array);
+LIBMX_API mxArray *mxCreateDoubleMatrix_700(mwSize rows, mwSize columns, int complexity);
+LIBMX_API mwSize mxGetNumberOfDimensions_700(const mxArray *array);
+LIBMX_API bool mxIsFromGlobalWS(const mxArray *array);
+LIBMX_API void mxDestroyArray(mxArray *array);
+LIBMX_API void mxFree(void *memory);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif

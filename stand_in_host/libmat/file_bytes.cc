@@ -1,0 +1,58 @@
+#include "file_bytes.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#ifndef O_BINARY
+#define O_BINARY 0
+#endif
+#ifndef O_CLOEXEC
+#define O_CLOEXEC 0
+#endif
+
+FileBytes::~FileBytes() { close(); }
+
+bool FileBytes::open(const char *path) {
+  close();
+  int fd = ::open(path, O_RDONLY | O_BINARY | O_CLOEXEC);
+  if (fd < 0) return false;
+  struct stat info;
+  if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size < 0) {
+    ::close(fd);
+    return false;
+  }
+  fd_ = fd;
+  size_ = static_cast<uint64_t>(info.st_size);
+  return true;
+}
+
+bool FileBytes::close() {
+  if (fd_ < 0) return true;
+  int result = ::close(fd_);
+  fd_ = -1;
+  size_ = 0;
+  return result == 0;
+}
+
+bool FileBytes::readAt(uint64_t offset, void *destination, size_t length) const {
+  if (fd_ < 0 || !holds(offset, length)) return false;
+  char *out = static_cast<char *>(destination);
+  while (length > 0) {
+    // Reads of at most 1 GiB at a time, which every platform accepts.
+    size_t chunk = length < (size_t(1) << 30) ? length : (size_t(1) << 30);
+#if defined(_WIN32)
+    if (lseek(fd_, static_cast<off_t>(offset), SEEK_SET) < 0) return false;
+    ssize_t got = ::read(fd_, out, static_cast<unsigned>(chunk));
+#else
+    ssize_t got = ::pread(fd_, out, chunk, static_cast<off_t>(offset));
+#endif
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) return false;
+    out += got;
+    offset += static_cast<uint64_t>(got);
+    length -= static_cast<size_t>(got);
+  }
+  return true;
+}

@@ -1,0 +1,34 @@
+// Read-only access to a file's bytes by offset, bounded by the file's size.
+#ifndef STAND_IN_HOST_LIBMAT_FILE_BYTES_H
+#define STAND_IN_HOST_LIBMAT_FILE_BYTES_H
+
+#include <cstddef>
+#include <cstdint>
+
+class FileBytes {
+ public:
+  FileBytes() = default;
+  FileBytes(const FileBytes &) = delete;
+  FileBytes &operator=(const FileBytes &) = delete;
+  ~FileBytes();
+
+  // Opens a regular file for reading; false if it cannot be opened or is not
+  // a regular file.
+  bool open(const char *path);
+  // Closes the file; false if closing failed.
+  bool close();
+
+  uint64_t size() const { return size_; }
+  // True if [offset, offset + length) lies inside the file.
+  bool holds(uint64_t offset, uint64_t length) const {
+    return offset <= size_ && length <= size_ - offset;
+  }
+  // Reads exactly `length` bytes at `offset`; false if they are not all there.
+  bool readAt(uint64_t offset, void *destination, size_t length) const;
+
+ private:
+  int fd_ = -1;
+  uint64_t size_ = 0;
+};
+
+#endif
