@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Installs the Debian packages a task needs, only those that are missing.
+#   scripts/install-packages.sh build   what building and the demo need
+#   scripts/install-packages.sh test    that, plus what the tests need
+# Needs root (apt-get) when anything is missing.
+set -euo pipefail
+
+build_packages=(cmake ninja-build g++ pkg-config zlib1g-dev libhdf5-dev)
+test_packages=(googletest libgtest-dev libbenchmark-dev libmatio-dev matio-tools
+  python3-h5py python3-numpy octave liboctave-dev)
+
+case "${1:-build}" in
+  build) wanted=("${build_packages[@]}") ;;
+  test) wanted=("${build_packages[@]}" "${test_packages[@]}") ;;
+  *) echo "usage: $0 build|test" >&2; exit 2 ;;
+esac
+
+is_installed() {
+  dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q '^install ok installed$'
+}
+
+missing=()
+for package in "${wanted[@]}"; do
+  is_installed "$package" || missing+=("$package")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "Installing missing packages: ${missing[*]}"
+export DEBIAN_FRONTEND=noninteractive
+apt-get update
+apt-get install -y --no-install-recommends "${missing[@]}"
