@@ -14,6 +14,7 @@ LIBMX_API mwSize mxGetN(const mxArray *array);
 LIBMX_API mwSize mxGetNumberOfElements(const mxArray *array);
 LIBMX_API bool mxIsDouble(const mxArray *array);
 LIBMX_API bool mxIsComplex(const mxArray *array);
+LIBMX_API bool mxIsSparse(const mxArray *array);
 LIBMX_API double mxGetScalar(const mxArray *array);
 LIBMX_API mxArray *mxCreateDoubleMatrix_700(mwSize rows, mwSize columns, int complexity);
 LIBMX_API mwSize mxGetNumberOfDimensions_700(const mxArray *array);

@@ -73,6 +73,8 @@ bool mxIsDouble(const mxArray *array) { return array->cls == ArrayClass::Double;
 
 bool mxIsComplex(const mxArray *array) { return array->isComplex; }
 
+bool mxIsSparse(const mxArray *array) { return array->isSparse; }
+
 double mxGetScalar(const mxArray *array) { return firstRealAsDouble(*array); }
 
 mxArray *mxCreateDoubleMatrix_700(mwSize rows, mwSize columns, int complexity) {
