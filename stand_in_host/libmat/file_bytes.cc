@@ -1,3 +1,8 @@
+// Offsets past 2 GiB on 32-bit targets (MinGW's lseek and stat, 32-bit
+// Linux's pread): off_t and the file calls become 64-bit. It must come before
+// any system header.
+#define _FILE_OFFSET_BITS 64
+
 #include "file_bytes.h"
 
 #include <cerrno>
@@ -11,6 +16,8 @@
 #ifndef O_CLOEXEC
 #define O_CLOEXEC 0
 #endif
+
+static_assert(sizeof(off_t) >= 8, "file offsets must be 64-bit");
 
 FileBytes::~FileBytes() { close(); }
 
