@@ -1,0 +1,44 @@
+#include "expected_report.h"
+
+namespace {
+
+std::string variableLines(const char *source, const ReportVariable &variable) {
+  return std::string("According to its ") + source + ", array " + variable.name + " has " +
+         std::to_string(variable.dimensions) + " dimensions\n" + "  and was a " +
+         (variable.global ? "global" : "local") + " variable when saved\n";
+}
+
+}  // namespace
+
+std::string expectedReport(const std::string &fileName,
+                           const std::vector<ReportVariable> &variables) {
+  std::string report = "Reading file " + fileName + "...\n\nDirectory of " + fileName + ":\n";
+  for (const ReportVariable &variable : variables) report += variable.name + "\n";
+  report += "\nExamining the header for each variable:\n";
+  for (const ReportVariable &variable : variables) report += variableLines("header", variable);
+  report += "\nReading in the actual array contents:\n";
+  for (const ReportVariable &variable : variables) report += variableLines("contents", variable);
+  return report + "Done\n";
+}
+
+std::string usageLine() {
+  return "Usage: kestrum <matfile> where <matfile> is the name of the MAT-file to be diagnosed\n";
+}
+
+std::vector<std::string> failureLines(const std::string &fileName) {
+  std::vector<std::string> lines;
+  for (const char *start : {"Error opening file ", "Error reading directory of file ",
+                            "Error closing file ", "Error reopening file ",
+                            "Error reading in file "}) {
+    lines.push_back(start + fileName + "\n");
+  }
+  return lines;
+}
+
+std::string lastLine(const std::string &text) {
+  if (text.empty()) return "";
+  size_t end = text.size() - 1;
+  size_t start = text.rfind('\n', end == 0 ? 0 : end - 1);
+  if (start == std::string::npos || start == end) start = 0; else ++start;
+  return text.substr(start);
+}

@@ -1,0 +1,39 @@
+#include "kestrum_run.h"
+
+#include <algorithm>
+
+#include "expected_report.h"
+#include "fixture_files.h"
+
+ProcessResult runKestrum(const std::vector<std::string> &arguments, int timeoutSeconds) {
+  std::vector<std::string> argv{kestrumPath()};
+  argv.insert(argv.end(), arguments.begin(), arguments.end());
+  return runProcess(argv, timeoutSeconds);
+}
+
+::testing::AssertionResult ranWith(const ProcessResult &result, int status,
+                                   const std::string &out) {
+  if (!result.exited || result.status != status || !result.err.empty()) {
+    return ::testing::AssertionFailure()
+           << "expected exit status " << status << ", " << describe(result)
+           << "\nstdout:\n" << result.out;
+  }
+  if (result.out != out) {
+    return ::testing::AssertionFailure() << "stdout:\n" << result.out << "\nexpected:\n" << out;
+  }
+  return ::testing::AssertionSuccess();
+}
+
+::testing::AssertionResult failedCleanly(const ProcessResult &result,
+                                         const std::string &fileName) {
+  std::vector<std::string> messages = failureLines(fileName);
+  std::string opening = "Reading file " + fileName + "...\n\n";
+  bool endsWithMessage =
+      std::find(messages.begin(), messages.end(), lastLine(result.out)) != messages.end();
+  if (result.exited && result.status == 1 && result.err.empty() && endsWithMessage &&
+      result.out.compare(0, opening.size(), opening) == 0) {
+    return ::testing::AssertionSuccess();
+  }
+  return ::testing::AssertionFailure() << "expected a clean failure, " << describe(result)
+                                       << "\nstdout:\n" << result.out;
+}

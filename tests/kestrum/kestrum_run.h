@@ -1,0 +1,24 @@
+// Running the built kestrum program and checking how a run ended.
+#ifndef TESTS_KESTRUM_KESTRUM_RUN_H
+#define TESTS_KESTRUM_KESTRUM_RUN_H
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "run_process.h"
+
+ProcessResult runKestrum(const std::vector<std::string> &arguments, int timeoutSeconds = 20);
+
+// The run exited with `status`, wrote exactly `out` and nothing on stderr
+// (where a sanitizer build reports leaks and errors).
+::testing::AssertionResult ranWith(const ProcessResult &result, int status,
+                                   const std::string &out);
+
+// The run on `fileName` failed cleanly: status 1, nothing on stderr, the
+// report's first line, and one of the report's failure messages as its last
+// line.
+::testing::AssertionResult failedCleanly(const ProcessResult &result, const std::string &fileName);
+
+#endif
