@@ -16,5 +16,13 @@ function(add_mex_plugin name gateway)
     file(WRITE ${map} "{\n  global: ${gateway};\n  local: *;\n};\n")
     target_link_options(${name} PRIVATE -Wl,--version-script=${map} -Wl,--no-undefined)
     set_property(TARGET ${name} APPEND PROPERTY LINK_DEPENDS ${map})
+  elseif(WIN32)
+    # On Windows the plug-in is NAME.mexw32, and a module-definition file
+    # fixes its export table to the gateway alone, under exactly the name
+    # GATEWAY (names in it are undecorated, as cdecl C names are on i386).
+    set(def ${CMAKE_CURRENT_BINARY_DIR}/${name}.def)
+    file(WRITE ${def} "EXPORTS\n  ${gateway}\n")
+    target_sources(${name} PRIVATE ${def})
+    set_target_properties(${name} PROPERTIES SUFFIX ".mexw32")
   endif()
 endfunction()
