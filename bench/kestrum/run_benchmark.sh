@@ -1,0 +1,269 @@
+#!/usr/bin/env bash
+# Speed and memory benchmark of kestrum. On a MAT-file of about 1.5 GB in eight
+# arrays of doubles, stored as version 6 (uncompressed) and as version 7
+# (compressed), and on a version 7 file of 20,000 small variables, it measures
+# side by side:
+#   kestrum            the whole report (directory, header pass, contents pass)
+#   matio whole read   matio reading every variable whole once
+#   inflate only       zlib inflating the compressed streams, nothing else
+#   cat                cat FILE > /dev/null
+# and checks kestrum against its targets (PASS/FAIL).
+#
+#   bench/kestrum/run_benchmark.sh [--data-dir DIR] [--build-dir DIR] [--runs N]
+#
+# --data-dir   where the MAT-files go, outside the repository (default
+#              /work/benchdata, or $KESTRUM_BENCH_DATA). matio writes them on the
+#              first run; later runs reuse them (delete them to write them anew).
+# --build-dir  the build to measure (default build/default of this repository,
+#              or $KESTRUM_BENCH_BUILD); configured with the default preset if
+#              it does not exist, and the programs needed are built.
+# --runs       runs per measure (default 3). Wall time is the best run, peak
+#              memory the largest maximum resident set size (/usr/bin/time -v).
+#              The page cache is warmed with one cat of each file first.
+# Exits 0 when every target is met, 1 when one is missed, 2 on bad usage.
+set -euo pipefail
+export LC_ALL=C
+
+repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+data_dir=${KESTRUM_BENCH_DATA:-/work/benchdata}
+build_dir=${KESTRUM_BENCH_BUILD:-$repo/build/default}
+runs=3
+
+usage() {
+  echo "usage: $0 [--data-dir DIR] [--build-dir DIR] [--runs N]" >&2
+  exit 2
+}
+while [ $# -gt 0 ]; do
+  case "$1" in
+    --data-dir) [ $# -ge 2 ] || usage; data_dir=$2; shift 2 ;;
+    --build-dir) [ $# -ge 2 ] || usage; build_dir=$2; shift 2 ;;
+    --runs) [[ ${2:-} =~ ^[1-9][0-9]*$ ]] || usage; runs=$2; shift 2 ;;
+    *) usage ;;
+  esac
+done
+case "$(realpath -m "$data_dir")/" in
+  "$repo"/*) echo "The data directory must lie outside the repository: $data_dir" >&2; exit 2 ;;
+esac
+
+# The files: name, what make_bench_mat writes, MAT-file version, and the most
+# bytes it can take on disk (version 7 is compressed, so at most the size of v6).
+files=(kestrum-large-v6.mat kestrum-large-v7.mat kestrum-many-v7.mat)
+contents=(large large many)
+versions=(6 7 7)
+most_bytes=(1500000000 1500000000 50000000)
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+bin=$build_dir/bin
+
+ensure_time_tool() {
+  [ -x /usr/bin/time ] && return
+  echo "Installing the Debian package time (for /usr/bin/time -v)"
+  if [ "$(id -u)" -ne 0 ]; then
+    echo "/usr/bin/time is missing and installing it needs root: apt-get install time" >&2
+    exit 1
+  fi
+  apt-get update >/dev/null
+  DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends time >/dev/null
+}
+
+build_programs() {
+  echo "Building kestrum and the benchmark's helpers in $build_dir"
+  if { [ -f "$build_dir/CMakeCache.txt" ] || cmake --preset default -B "$build_dir"; } \
+      >"$work/build.log" 2>&1 &&
+    cmake --build "$build_dir" --target kestrum make_bench_mat matio_read_all inflate_streams \
+      >>"$work/build.log" 2>&1; then
+    return
+  fi
+  cat "$work/build.log" >&2
+  echo "Building failed; the helpers also need matio (Debian package libmatio-dev)" >&2
+  exit 1
+}
+
+# Prints bytes as decimal gigabytes with one decimal.
+gigabytes() { awk -v b="$1" 'BEGIN { printf "%.1f", b / 1e9 }'; }
+
+check_disk_space() {
+  local needed=0 i
+  for i in "${!files[@]}"; do
+    [ -f "$data_dir/${files[i]}" ] || needed=$((needed + most_bytes[i]))
+  done
+  [ "$needed" -eq 0 ] && return
+  mkdir -p "$data_dir"
+  local free
+  free=$(df -B1 --output=avail "$data_dir" | tail -n 1 | tr -d ' ')
+  echo "Free disk space in $data_dir: $(gigabytes "$free") GB;" \
+    "the files still to write take up to $(gigabytes "$needed") GB"
+  if [ "$free" -lt $((needed + 500000000)) ]; then
+    echo "Not enough free disk space: $(gigabytes $((needed + 500000000))) GB needed" \
+      "in $data_dir; free some or pass --data-dir" >&2
+    exit 1
+  fi
+}
+
+# Writes a missing file under a temporary name and renames it when complete,
+# so that a file cut short is never reused.
+write_missing_files() {
+  local i path
+  for i in "${!files[@]}"; do
+    path=$data_dir/${files[i]}
+    [ -f "$path" ] && continue
+    echo "Writing $path with matio (${contents[i]} variables, version ${versions[i]})..."
+    "$bin/make_bench_mat" "${contents[i]}" "$path.partial" "${versions[i]}" >/dev/null
+    mv "$path.partial" "$path"
+  done
+}
+
+# measure OUTPUT COMMAND...: runs COMMAND $runs times with its standard output
+# in OUTPUT. Sets best_wall (seconds), peak_kib (the largest maximum resident
+# set size) and status (the exit status of the last run).
+measure() {
+  local output=$1
+  shift
+  best_wall=
+  peak_kib=0
+  local run start end wall kib
+  for ((run = 0; run < runs; run++)); do
+    start=$EPOCHREALTIME
+    status=0
+    /usr/bin/time -v -o "$work/time.txt" "$@" >"$output" 2>"$work/stderr.txt" || status=$?
+    end=$EPOCHREALTIME
+    wall=$(awk -v a="$start" -v b="$end" 'BEGIN { printf "%.3f", b - a }')
+    kib=$(awk -F': ' '/Maximum resident set size/ { print $2 }' "$work/time.txt")
+    if [ -z "$best_wall" ] || awk -v a="$wall" -v b="$best_wall" 'BEGIN { exit !(a < b) }'; then
+      best_wall=$wall
+    fi
+    [ "$kib" -gt "$peak_kib" ] && peak_kib=$kib
+  done
+}
+
+declare -A wall peak note largest
+
+# record FILE TOOL: keeps the last measure's results under FILE and TOOL.
+record() {
+  wall[$1:$2]=$best_wall
+  peak[$1:$2]=$peak_kib
+}
+
+measure_file() {
+  local file=$1 version=$2 path=$data_dir/$1
+  cat "$path" >/dev/null
+
+  measure /dev/null cat "$path"
+  record "$file" cat
+
+  measure "$work/matio.txt" "$bin/matio_read_all" "$path"
+  record "$file" matio
+  largest[$file]=$(awk '{ print $4 }' "$work/matio.txt")
+  [ "$status" -eq 0 ] || note[$file:matio]="matio failed: $(tail -n 1 "$work/stderr.txt")"
+
+  if [ "$version" = 7 ]; then
+    measure "$work/inflate.txt" "$bin/inflate_streams" "$path"
+    record "$file" inflate
+    [ "$status" -eq 0 ] || note[$file:inflate]="inflate failed: $(tail -n 1 "$work/stderr.txt")"
+  fi
+
+  measure "$work/kestrum.txt" "$bin/kestrum" "$path"
+  record "$file" kestrum
+  if [ "$status" -ne 0 ] || [ "$(tail -n 1 "$work/kestrum.txt")" != Done ]; then
+    note[$file:kestrum]="kestrum exited with $status: $(tail -n 1 "$work/kestrum.txt")"
+  fi
+}
+
+mebibytes() { awk -v k="$1" 'BEGIN { printf "%.1f", k / 1024 }'; }
+
+# A table cell: "wall s  peak MiB", or n/a.
+cell() {
+  if [ -n "${wall[$1]:-}" ]; then
+    printf '%7.3f s %7s MiB' "${wall[$1]}" "$(mebibytes "${peak[$1]}")"
+  else
+    printf '%21s' n/a
+  fi
+}
+
+print_table() {
+  echo
+  echo "Best of $runs runs, page cache warm; wall time and peak memory (maximum resident set size)"
+  printf '%-21s %10s | %-21s | %-21s | %-21s | %-21s\n' file size kestrum "matio whole read" \
+    "inflate only" cat
+  local file
+  for file in "${files[@]}"; do
+    printf '%-21s %7.1f MB | %s | %s | %s | %s\n' "$file" \
+      "$(awk -v b="$(stat -c %s "$data_dir/$file")" 'BEGIN { print b / 1e6 }')" \
+      "$(cell "$file:kestrum")" "$(cell "$file:matio")" "$(cell "$file:inflate")" \
+      "$(cell "$file:cat")"
+  done
+  local key
+  for key in "${!note[@]}"; do echo "  ${key%%:*}: ${note[$key]}"; done | sort
+}
+
+failures=0
+
+# verdict OK TEXT [WHY]: prints one target's line; WHY follows a FAIL.
+verdict() {
+  if [ "$1" = 1 ]; then
+    printf '  PASS %s\n' "$2"
+  else
+    failures=$((failures + 1))
+    printf '  FAIL %s%s\n' "$2" "${3:+ ($3)}"
+  fi
+}
+
+# is_true EXPRESSION: evaluates a numeric comparison with awk; prints 1 or 0.
+is_true() { awk "BEGIN { print ($1) ? 1 : 0 }"; }
+
+check_targets() {
+  echo
+  echo "Targets for kestrum"
+  local i file limit kestrum_ok ok why
+  for i in "${!files[@]}"; do
+    file=${files[i]}
+    kestrum_ok=1
+    why=
+    [ -z "${note[$file:kestrum]:-}" ] || { kestrum_ok=0; why="kestrum gave no full report"; }
+    limit=$(awk -v b="${largest[$file]:-0}" 'BEGIN { printf "%.1f", b / 1048576 + 16 }')
+    ok=$((kestrum_ok & $(is_true "${peak[$file:kestrum]} / 1024 <= $limit")))
+    verdict "$ok" "$file: peak memory $(mebibytes "${peak[$file:kestrum]}") MiB <= largest variable + 16 MiB = $limit MiB" "$why"
+    ok=$((kestrum_ok & $(is_true "${wall[$file:kestrum]} < ${wall[$file:matio]}")))
+    verdict "$ok" "$file: wall time ${wall[$file:kestrum]} s < matio whole read ${wall[$file:matio]} s" "$why"
+    if [ "${contents[i]}:${versions[i]}" = large:7 ]; then
+      limit=$(awk -v t="${wall[$file:inflate]}" 'BEGIN { printf "%.3f", 1.1 * t }')
+      ok=$((kestrum_ok & $(is_true "${wall[$file:kestrum]} <= $limit")))
+      verdict "$ok" "$file: wall time ${wall[$file:kestrum]} s <= 1.1 x inflate only = $limit s" "$why"
+    fi
+  done
+  [ "$failures" -eq 0 ] || echo "  $failures target(s) missed"
+}
+
+# The commit the build's sources are at, and whether the reader's or kestrum's
+# sources differ from it.
+source_version() {
+  local source
+  source=$(awk -F= '/^CMAKE_HOME_DIRECTORY/ { print $2 }' "$build_dir/CMakeCache.txt")
+  if ! git -C "$source" rev-parse --short HEAD 2>/dev/null; then
+    echo "$source (not a git work tree)"
+  elif ! git -C "$source" diff --quiet HEAD -- stand_in_host kestrum host; then
+    echo "with uncommitted changes to stand_in_host, kestrum or host"
+  fi
+}
+
+print_setting() {
+  echo
+  echo "Sources $(source_version | paste -sd ' '), build $build_dir" \
+    "($(awk -F= '/^CMAKE_BUILD_TYPE/ { print $2 }' "$build_dir/CMakeCache.txt"))"
+  echo "$(nproc) cores, $(awk -F': ' '/model name/ { print $2; exit }' /proc/cpuinfo)," \
+    "transparent huge pages: $(cat /sys/kernel/mm/transparent_hugepage/enabled 2>/dev/null || echo unknown)"
+}
+
+ensure_time_tool
+build_programs
+check_disk_space
+write_missing_files
+print_setting
+for i in "${!files[@]}"; do
+  echo "Measuring ${files[i]}..."
+  measure_file "${files[i]}" "${versions[i]}"
+done
+print_table
+check_targets
+[ "$failures" -eq 0 ]
