@@ -1,6 +1,159 @@
 #include "mat_v5_reader.h"
+
+#include <algorithm>
+#include <cstring>
+#include <new>
+
+#include "mat_v5_array.h"
+#include "mat_v5_convert.h"
+#include "mat_v5_element.h"
+#include "mat_v5_stream.h"
+
 namespace mat_v5 {
-bool readFileHeader(const FileBytes &, FileHeader &) { return false; }
-bool listVariableNames(const FileBytes &, const FileHeader &, std::vector<std::string> &) { return false; }
-mxArray *readVariable(const FileBytes &, const FileHeader &, uint64_t &, bool) { return nullptr; }
+
+namespace {
+
+constexpr size_t kHeaderSize = 128;
+constexpr size_t kSubsystemAt = 116;
+constexpr size_t kVersionAt = 124;
+constexpr size_t kEndianAt = 126;
+constexpr uint16_t kVersion5 = 0x0100;
+constexpr uint16_t kEndianNative = ('M' << 8) | 'I';  // "IM" on a little-endian writer
+constexpr uint16_t kEndianSwapped = ('I' << 8) | 'M';
+
+// deflate cannot expand data by more than this factor, so a compressed
+// element of n bytes inflates to at most kInflateRatio * n + kInflateSlack.
+constexpr uint64_t kInflateRatio = 1032;
+constexpr uint64_t kInflateSlack = 64;
+
+// A top-level element: a variable, or the subsystem data.
+struct TopElement {
+  uint32_t type = 0;
+  uint64_t dataOffset = 0;
+  uint32_t nbytes = 0;
+  uint64_t next = 0;  // where the following element starts
+};
+
+uint64_t readSubsystemOffset(const unsigned char *bytes, bool swap) {
+  static const unsigned char spaces[8] = {' ', ' ', ' ', ' ', ' ', ' ', ' ', ' '};
+  if (std::memcmp(bytes, spaces, 8) == 0) return 0;
+  uint64_t offset;
+  std::memcpy(&offset, bytes, 8);
+  if (swap) swapBytes(&offset, 1, 8);
+  return offset;
 }
+
+// Reads the tag of the top-level element at `offset`: a miMATRIX element
+// (followed by padding to 8 bytes, which the end of the file may cut) or a
+// compressed one, whose data must lie inside the file.
+bool readTopElement(const FileBytes &file, const FileHeader &header, uint64_t offset,
+                    TopElement &element) {
+  uint32_t words[2];
+  if (!file.readAt(offset, words, 8)) return false;
+  if (header.swapBytes) swapBytes(words, 2, 4);
+  element.type = words[0];
+  element.nbytes = words[1];
+  element.dataOffset = offset + 8;
+  if (element.type != kMatrix && element.type != kCompressed) return false;
+  if (!file.holds(element.dataOffset, element.nbytes)) return false;
+  element.next = element.dataOffset + element.nbytes;
+  if (element.type == kMatrix) {
+    uint64_t padding = (8 - element.nbytes % 8) % 8;
+    element.next += std::min(padding, file.size() - element.next);
+  }
+  return true;
+}
+
+bool isVariable(const FileHeader &header, uint64_t offset) {
+  return header.subsystemOffset == 0 || offset != header.subsystemOffset;
+}
+
+ArrayPtr readPlainVariable(const FileBytes &file, const FileHeader &header,
+                           const TopElement &element, bool whole) {
+  FileRangeStream stream(file, element.dataOffset, element.nbytes);
+  Span body{&stream, header.swapBytes, element.nbytes};
+  return readMatrix(body, whole, 0);
+}
+
+// A compressed element inflates to exactly one miMATRIX element, tag
+// included. A header-only read inflates no further than the name.
+ArrayPtr readCompressedVariable(const FileBytes &file, const FileHeader &header,
+                                const TopElement &element, bool whole) {
+  InflateStream stream(file, element.dataOffset, element.nbytes);
+  Span inflated{&stream, header.swapBytes, kInflateRatio * element.nbytes + kInflateSlack};
+  Tag tag;
+  if (!readTag(inflated, tag) || tag.type != kMatrix || tag.small) return nullptr;
+  Span body = enterElement(inflated, tag);
+  ArrayPtr array = readMatrix(body, whole, 0);
+  if (array && whole && !stream.endsHere()) return nullptr;
+  return array;
+}
+
+ArrayPtr readTopVariable(const FileBytes &file, const FileHeader &header,
+                         const TopElement &element, bool whole) {
+  ArrayPtr array = element.type == kMatrix ? readPlainVariable(file, header, element, whole)
+                                           : readCompressedVariable(file, header, element, whole);
+  if (!array || array->name.empty()) return nullptr;
+  return array;
+}
+
+}  // namespace
+
+bool readFileHeader(const FileBytes &file, FileHeader &header) {
+  unsigned char bytes[kHeaderSize];
+  if (!file.readAt(0, bytes, kHeaderSize)) return false;
+  uint16_t endian, version;
+  std::memcpy(&endian, bytes + kEndianAt, 2);
+  std::memcpy(&version, bytes + kVersionAt, 2);
+  if (endian != kEndianNative && endian != kEndianSwapped) return false;
+  bool swap = endian == kEndianSwapped;
+  if (swap) swapBytes(&version, 1, 2);
+  if (version != kVersion5) return false;
+  header = FileHeader();
+  header.swapBytes = swap;
+  header.subsystemOffset = readSubsystemOffset(bytes + kSubsystemAt, swap);
+  header.firstElement = kHeaderSize;
+  return true;
+}
+
+bool listVariableNames(const FileBytes &file, const FileHeader &header,
+                       std::vector<std::string> &names) {
+  try {
+    for (uint64_t offset = header.firstElement; offset < file.size();) {
+      TopElement element;
+      if (!readTopElement(file, header, offset, element)) return false;
+      if (isVariable(header, offset)) {
+        ArrayPtr array = readTopVariable(file, header, element, false);
+        if (!array) return false;
+        names.push_back(array->name);
+      }
+      offset = element.next;
+    }
+    return true;
+  } catch (const std::bad_alloc &) {
+    return false;
+  }
+}
+
+mxArray *readVariable(const FileBytes &file, const FileHeader &header, uint64_t &offset,
+                      bool whole) {
+  try {
+    while (offset < file.size()) {
+      TopElement element;
+      if (!readTopElement(file, header, offset, element)) return nullptr;
+      if (!isVariable(header, offset)) {
+        offset = element.next;
+        continue;
+      }
+      ArrayPtr array = readTopVariable(file, header, element, whole);
+      if (!array) return nullptr;
+      offset = element.next;
+      return array.release();
+    }
+    return nullptr;
+  } catch (const std::bad_alloc &) {
+    return nullptr;
+  }
+}
+
+}  // namespace mat_v5

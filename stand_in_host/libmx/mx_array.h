@@ -6,10 +6,12 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "host_types.h"
+#include "matrix.h"
 
 // The class of an array, numbered as MAT-files number them.
 enum class ArrayClass : uint8_t {
@@ -66,6 +68,12 @@ struct mxArray_tag {
 };
 
 namespace standin {
+
+// Owns an array (and everything in it) until released; destroys it otherwise.
+struct ArrayDeleter {
+  void operator()(mxArray *array) const { mxDestroyArray(array); }
+};
+using ArrayPtr = std::unique_ptr<mxArray, ArrayDeleter>;
 
 // Number of elements of the given dimensions; false if it overflows size_t.
 LIBMX_API bool countElements(const std::vector<size_t> &dims, size_t &count);

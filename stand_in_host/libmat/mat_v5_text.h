@@ -1,0 +1,24 @@
+// Character data of char arrays: stored as uint16 (or another numeric type),
+// UTF-8, UTF-16 or UTF-32, held as UTF-16 code units.
+#ifndef STAND_IN_HOST_LIBMAT_MAT_V5_TEXT_H
+#define STAND_IN_HOST_LIBMAT_MAT_V5_TEXT_H
+
+#include <cstddef>
+#include <cstdint>
+
+#include "mat_v5_element.h"
+
+namespace mat_v5 {
+
+// True if a character element with this tag can decode to `count` code
+// units; checked before the units' buffer is allocated.
+bool canHoldCharacters(const Tag &tag, size_t count);
+
+// Reads the character element (tag already read) into `units`, which holds
+// exactly `count` UTF-16 code units; the element must decode to exactly that
+// many. Malformed UTF-8 or UTF-32 is a failure.
+bool readCharacters(Span &span, const Tag &tag, size_t count, uint16_t *units);
+
+}  // namespace mat_v5
+
+#endif
