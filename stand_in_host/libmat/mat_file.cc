@@ -12,19 +12,26 @@
 #include "mat.h"
 #include "mat_v4_reader.h"
 #include "mat_v5_reader.h"
+#include "mat_v73_reader.h"
 
-enum class MatFormat { Version4, Version5 };
+enum class MatFormat { Version4, Version5, Version73 };
 
 struct MATFile_tag {
   FileBytes file;
   MatFormat format = MatFormat::Version5;
   mat_v5::FileHeader v5Header;
   uint64_t nextOffset = 0;  // where the next variable's record or element starts
+  mat_v73::File v73File;
+  size_t nextIndex = 0;  // version 7.3: the next variable's place in the directory
 };
 
 namespace {
 
-bool detectFormat(MATFile &mat) {
+bool detectFormat(MATFile &mat, const char *fileName) {
+  if (mat_v73::hasVersion73Header(mat.file)) {
+    mat.format = MatFormat::Version73;
+    return mat.v73File.open(fileName, mat.file.size());
+  }
   if (mat_v5::readFileHeader(mat.file, mat.v5Header)) {
     mat.format = MatFormat::Version5;
     mat.nextOffset = mat.v5Header.firstElement;
@@ -42,6 +49,7 @@ bool listNames(const MATFile &mat, std::vector<std::string> &names) {
   switch (mat.format) {
     case MatFormat::Version4: return mat_v4::listVariableNames(mat.file, names);
     case MatFormat::Version5: return mat_v5::listVariableNames(mat.file, mat.v5Header, names);
+    case MatFormat::Version73: return mat.v73File.listVariableNames(names);
   }
   return false;
 }
@@ -74,6 +82,9 @@ mxArray *readNext(MATFile *mat, const char **name, bool whole) {
       case MatFormat::Version5:
         array = mat_v5::readVariable(mat->file, mat->v5Header, mat->nextOffset, whole);
         break;
+      case MatFormat::Version73:
+        array = mat->v73File.readVariable(mat->nextIndex, whole);
+        break;
     }
   } catch (const std::bad_alloc &) {
     array = nullptr;
@@ -89,13 +100,14 @@ extern "C" {
 MATFile *matOpen(const char *fileName, const char *mode) {
   if (fileName == nullptr || mode == nullptr || std::strcmp(mode, "r") != 0) return nullptr;
   std::unique_ptr<MATFile> mat(new (std::nothrow) MATFile);
-  if (!mat || !mat->file.open(fileName) || !detectFormat(*mat)) return nullptr;
+  if (!mat || !mat->file.open(fileName) || !detectFormat(*mat, fileName)) return nullptr;
   return mat.release();
 }
 
 int matClose(MATFile *mat) {
   if (mat == nullptr) return EOF;
-  bool closed = mat->file.close();
+  bool closed = mat->v73File.close();
+  closed = mat->file.close() && closed;
   delete mat;
   return closed ? 0 : EOF;
 }
