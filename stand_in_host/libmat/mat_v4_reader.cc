@@ -18,14 +18,14 @@ ArrayClass arrayClassOf(const Record &record) {
   return record.kind == MatrixKind::Text ? ArrayClass::Char : ArrayClass::Double;
 }
 
-size_t elementCount(const Record &record) { return record.rows * record.columns; }
-
 // Numeric and text records become arrays of the same shape, read straight
-// into buffers of their exact size.
+// into buffers of their exact size (which a 32-bit host may not have room
+// to address even when the file holds the data).
 mxArray *readDense(const FileBytes &file, const Record &record) {
-  size_t count = elementCount(record);
+  uint64_t elements = static_cast<uint64_t>(record.rows) * record.columns;
   size_t targetBytes = elementSize(arrayClassOf(record));
-  if (count > SIZE_MAX / targetBytes) return nullptr;
+  if (elements > SIZE_MAX / targetBytes) return nullptr;
+  size_t count = static_cast<size_t>(elements);
   ArrayPtr array(standin::createHeader(arrayClassOf(record), {record.rows, record.columns},
                                        record.complex, false));
   array->hasData = true;
