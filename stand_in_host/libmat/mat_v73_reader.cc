@@ -3,7 +3,6 @@
 #include <hdf5.h>
 
 #include <algorithm>
-#include <cstring>
 #include <stdexcept>
 #include <type_traits>
 
@@ -16,8 +15,6 @@ namespace mat_v73 {
 static_assert(std::is_same<hid_t, int64_t>::value, "File keeps the HDF5 identifier as int64_t");
 
 namespace {
-
-constexpr size_t kHeaderSize = 128;
 
 // libhdf5 prints its error stack on standard error by default, also from
 // its clean-up at process exit. The reader reports failures by its results
@@ -37,15 +34,6 @@ bool isVariableName(const std::string &name) {
 uint64_t arrayLimitFor(uint64_t fileSize) { return fileSize / 16 + 1024; }
 
 }  // namespace
-
-bool hasVersion73Header(const FileBytes &file) {
-  unsigned char header[kHeaderSize];
-  if (!file.readAt(0, header, kHeaderSize)) return false;
-  const unsigned char *version = header + 124;
-  if (std::memcmp(header + 126, "IM", 2) == 0) return version[0] == 0x00 && version[1] == 0x02;
-  if (std::memcmp(header + 126, "MI", 2) == 0) return version[0] == 0x02 && version[1] == 0x00;
-  return false;
-}
 
 File::~File() { close(); }
 
