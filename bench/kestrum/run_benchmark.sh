@@ -114,86 +114,86 @@ write_missing_files() {
   done
 }
 
-# measure OUTPUT COMMAND...: runs COMMAND $runs times with its standard output
-# in OUTPUT. Sets best_wall (seconds), peak_kib (the largest maximum resident
-# set size) and status (the exit status of the last run).
-measure() {
-  local output=$1
-  shift
-  best_wall=
-  peak_kib=0
-  local run start end wall kib
-  for ((run = 0; run < runs; run++)); do
-    start=$EPOCHREALTIME
-    status=0
-    /usr/bin/time -v -o "$work/time.txt" "$@" >"$output" 2>"$work/stderr.txt" || status=$?
-    end=$EPOCHREALTIME
-    wall=$(awk -v a="$start" -v b="$end" 'BEGIN { printf "%.3f", b - a }')
-    kib=$(awk -F': ' '/Maximum resident set size/ { print $2 }' "$work/time.txt")
-    if [ -z "$best_wall" ] || awk -v a="$wall" -v b="$best_wall" 'BEGIN { exit !(a < b) }'; then
-      best_wall=$wall
-    fi
-    [ "$kib" -gt "$peak_kib" ] && peak_kib=$kib
-  done
+declare -A wall cpu peak note largest
+
+# smaller A B: succeeds if A < B (decimal numbers).
+smaller() { awk -v a="$1" -v b="$2" 'BEGIN { exit !(a < b) }'; }
+
+# measure_once KEY OUTPUT COMMAND...: runs COMMAND once with its standard
+# output in OUTPUT, and keeps under KEY the best wall time and CPU time (user +
+# system, seconds) and the largest peak memory (KiB) seen so far. Sets status.
+measure_once() {
+  local key=$1 output=$2
+  shift 2
+  local start end took used kib
+  start=$EPOCHREALTIME
+  status=0
+  /usr/bin/time -v -o "$work/time.txt" "$@" >"$output" 2>"$work/stderr.txt" || status=$?
+  end=$EPOCHREALTIME
+  took=$(awk -v a="$start" -v b="$end" 'BEGIN { printf "%.3f", b - a }')
+  used=$(awk -F': ' '/User time|System time/ { t += $2 } END { printf "%.2f", t }' "$work/time.txt")
+  kib=$(awk -F': ' '/Maximum resident set size/ { print $2 }' "$work/time.txt")
+  if [ -z "${wall[$key]:-}" ] || smaller "$took" "${wall[$key]}"; then wall[$key]=$took; fi
+  if [ -z "${cpu[$key]:-}" ] || smaller "$used" "${cpu[$key]}"; then cpu[$key]=$used; fi
+  if [ "$kib" -gt "${peak[$key]:-0}" ]; then peak[$key]=$kib; fi
 }
 
-declare -A wall peak note largest
-
-# record FILE TOOL: keeps the last measure's results under FILE and TOOL.
-record() {
-  wall[$1:$2]=$best_wall
-  peak[$1:$2]=$peak_kib
-}
-
+# Measures every tool on one file, $runs rounds of one run each, so that a
+# change in the machine's load falls on all of them alike.
 measure_file() {
-  local file=$1 version=$2 path=$data_dir/$1
+  local file=$1 version=$2 path=$data_dir/$1 round
   cat "$path" >/dev/null
+  for ((round = 0; round < runs; round++)); do
+    measure_once "$file:cat" /dev/null cat "$path"
 
-  measure /dev/null cat "$path"
-  record "$file" cat
+    measure_once "$file:matio" "$work/matio.txt" "$bin/matio_read_all" "$path"
+    largest[$file]=$(awk '{ print $4 }' "$work/matio.txt")
+    [ "$status" -eq 0 ] || note[$file:matio]="matio failed: $(tail -n 1 "$work/stderr.txt")"
 
-  measure "$work/matio.txt" "$bin/matio_read_all" "$path"
-  record "$file" matio
-  largest[$file]=$(awk '{ print $4 }' "$work/matio.txt")
-  [ "$status" -eq 0 ] || note[$file:matio]="matio failed: $(tail -n 1 "$work/stderr.txt")"
+    if [ "$version" = 7 ]; then
+      measure_once "$file:inflate" "$work/inflate.txt" "$bin/inflate_streams" "$path"
+      [ "$status" -eq 0 ] || note[$file:inflate]="inflate failed: $(tail -n 1 "$work/stderr.txt")"
+    fi
 
-  if [ "$version" = 7 ]; then
-    measure "$work/inflate.txt" "$bin/inflate_streams" "$path"
-    record "$file" inflate
-    [ "$status" -eq 0 ] || note[$file:inflate]="inflate failed: $(tail -n 1 "$work/stderr.txt")"
-  fi
-
-  measure "$work/kestrum.txt" "$bin/kestrum" "$path"
-  record "$file" kestrum
-  if [ "$status" -ne 0 ] || [ "$(tail -n 1 "$work/kestrum.txt")" != Done ]; then
-    note[$file:kestrum]="kestrum exited with $status: $(tail -n 1 "$work/kestrum.txt")"
-  fi
+    measure_once "$file:kestrum" "$work/kestrum.txt" "$bin/kestrum" "$path"
+    if [ "$status" -ne 0 ] || [ "$(tail -n 1 "$work/kestrum.txt")" != Done ]; then
+      note[$file:kestrum]="kestrum exited with $status: $(tail -n 1 "$work/kestrum.txt")"
+    fi
+  done
 }
 
 mebibytes() { awk -v k="$1" 'BEGIN { printf "%.1f", k / 1024 }'; }
 
-# A table cell: "wall s  peak MiB", or n/a.
-cell() {
-  if [ -n "${wall[$1]:-}" ]; then
-    printf '%7.3f s %7s MiB' "${wall[$1]}" "$(mebibytes "${peak[$1]}")"
-  else
-    printf '%21s' n/a
-  fi
+# print_rows TITLE ARRAY FORMAT: one table, a row per file and a column per
+# tool, of the values in the associative array named ARRAY.
+print_rows() {
+  local -n values=$2
+  local format=$3 file tool
+  echo
+  echo "$1"
+  printf '%-21s %10s %16s %16s %16s %16s\n' file size kestrum "matio whole read" "inflate only" cat
+  for file in "${files[@]}"; do
+    printf '%-21s %7.1f MB' "$file" "$(awk -v b="$(stat -c %s "$data_dir/$file")" 'BEGIN { print b / 1e6 }')"
+    for tool in kestrum matio inflate cat; do
+      if [ -n "${values[$file:$tool]:-}" ]; then
+        printf " %16s" "$(printf "$format" "${values[$file:$tool]}")"
+      else
+        printf ' %16s' n/a
+      fi
+    done
+    echo
+  done
 }
 
-print_table() {
-  echo
-  echo "Best of $runs runs, page cache warm; wall time and peak memory (maximum resident set size)"
-  printf '%-21s %10s | %-21s | %-21s | %-21s | %-21s\n' file size kestrum "matio whole read" \
-    "inflate only" cat
-  local file
-  for file in "${files[@]}"; do
-    printf '%-21s %7.1f MB | %s | %s | %s | %s\n' "$file" \
-      "$(awk -v b="$(stat -c %s "$data_dir/$file")" 'BEGIN { print b / 1e6 }')" \
-      "$(cell "$file:kestrum")" "$(cell "$file:matio")" "$(cell "$file:inflate")" \
-      "$(cell "$file:cat")"
-  done
+print_tables() {
+  local -A peak_mib
   local key
+  for key in "${!peak[@]}"; do peak_mib[$key]=$(mebibytes "${peak[$key]}"); done
+  echo
+  echo "Best of $runs runs, page cache warm"
+  print_rows "Wall time" wall '%.3f s'
+  print_rows "CPU time (user + system)" cpu '%.2f s'
+  print_rows "Peak memory (maximum resident set size)" peak_mib '%s MiB'
   for key in "${!note[@]}"; do echo "  ${key%%:*}: ${note[$key]}"; done | sort
 }
 
@@ -253,6 +253,18 @@ print_setting() {
     "($(awk -F= '/^CMAKE_BUILD_TYPE/ { print $2 }' "$build_dir/CMakeCache.txt"))"
   echo "$(nproc) cores, $(awk -F': ' '/model name/ { print $2; exit }' /proc/cpuinfo)," \
     "transparent huge pages: $(cat /sys/kernel/mm/transparent_hugepage/enabled 2>/dev/null || echo unknown)"
+  print_load
+}
+
+# Other work on the machine slows every measure: say how busy it is.
+print_load() {
+  local load
+  load=$(cut -d ' ' -f 1 /proc/loadavg)
+  echo "Load average (1, 5, 15 minutes): $(cut -d ' ' -f 1-3 /proc/loadavg)"
+  if smaller "$(nproc)" "$load"; then
+    echo "  The machine is busy (more runnable tasks than cores): wall times are stretched;" \
+      "CPU times are the steadier comparison"
+  fi
 }
 
 ensure_time_tool
@@ -264,6 +276,7 @@ for i in "${!files[@]}"; do
   echo "Measuring ${files[i]}..."
   measure_file "${files[i]}" "${versions[i]}"
 done
-print_table
+print_load
+print_tables
 check_targets
 [ "$failures" -eq 0 ]
