@@ -1,0 +1,50 @@
+// Building and converting arrays of every class, on the stand-in's array
+// model: what the literal parser and the output printer need beyond the
+// stand-in's create* operations. Failures throw LiteralError.
+#ifndef STAND_IN_HOST_PLUGIN_CALLER_ARRAY_BUILDERS_H
+#define STAND_IN_HOST_PLUGIN_CALLER_ARRAY_BUILDERS_H
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "array_ptr.h"
+#include "mx_array.h"
+
+namespace builders {
+
+// Every dimension and the element count must fit the host's 32-bit counts.
+void checkDims(const std::vector<size_t> &dims);
+
+// Zeroed full array of a numeric, char or logical class.
+ArrayPtr makeFull(ArrayClass cls, std::vector<size_t> dims, bool complex);
+// 1-by-N char array of the bytes of `text` (0-by-0 when empty).
+ArrayPtr makeCharRow(std::string_view text);
+// Cell of the given dimensions holding the elements in column-major order.
+ArrayPtr makeCell(std::vector<size_t> dims, std::vector<ArrayPtr> elements);
+// Cell of the given dimensions, each element a 0-by-0 double.
+ArrayPtr makeEmptyCell(std::vector<size_t> dims);
+// struct('name1', value1, ...) as MATLAB makes it: a cell value of more than
+// one element spreads over a struct array of its size, any other value
+// (a 1-by-1 cell's content) goes to every element.
+ArrayPtr makeStruct(const std::vector<std::string> &names, const std::vector<ArrayPtr> &values);
+
+bool isFullNumeric(const mxArray &array);  // numeric, char or logical, not sparse
+
+// Element `index` (column-major) of a full numeric, char or logical array,
+// real or imaginary part; exact for every class.
+long double elementValue(const mxArray &array, size_t index, bool imaginary);
+// Stores a value as the array's class stores it: integer classes and char
+// round half away from zero and saturate (NaN gives 0); logical is value != 0.
+void setElement(mxArray &array, size_t index, bool imaginary, long double value);
+
+ArrayPtr convertClass(const mxArray &array, ArrayClass cls);
+ArrayPtr makeComplex(const mxArray &real, const mxArray &imaginary);
+ArrayPtr sparseFromFull(const mxArray &array);
+ArrayPtr fullFromSparse(const mxArray &array);
+void reshape(mxArray &array, std::vector<size_t> dims);
+ArrayPtr duplicate(const mxArray &array);
+
+}  // namespace builders
+
+#endif
