@@ -73,3 +73,11 @@ std::string withSubsystemData(std::string v6File) {
   std::memcpy(&v6File[116], &offset, 8);
   return v6File;
 }
+
+const std::vector<FileVariation> &fileVariations() {
+  static const std::vector<FileVariation> variations = {
+      {"uint32_dimensions", withUint32Dimensions},
+      {"utf8_names", withUtf8Names},
+      {"subsystem_data", withSubsystemData}};
+  return variations;
+}

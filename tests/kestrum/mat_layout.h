@@ -5,7 +5,9 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <ostream>
 #include <string>
+#include <vector>
 
 uint32_t getU32(const std::string &bytes, size_t offset);
 void putU32(std::string &bytes, size_t offset, uint32_t value);
@@ -30,6 +32,13 @@ enum V4Word { V4Type = 0, V4Rows = 4, V4Columns = 8, V4Imaginary = 12, V4NameLen
 
 // Well-formed variations of a version 6 file written by matio with
 // uncompressed variables, in the forms other writers use.
+struct FileVariation {
+  const char *name;
+  std::string (*vary)(std::string v6File);
+};
+const std::vector<FileVariation> &fileVariations();
+inline void PrintTo(const FileVariation &variation, std::ostream *out) { *out << variation.name; }
+
 // Every variable's dimensions stored as uint32 instead of int32.
 std::string withUint32Dimensions(std::string v6File);
 // Every variable's name stored as UTF-8 instead of int8.

@@ -32,14 +32,7 @@ INSTANTIATE_TEST_SUITE_P(Octave, WellFormedReport, ::testing::ValuesIn(octaveFix
 
 // Forms of the same two variables that other writers use: uint32 dimensions,
 // UTF-8 names, object data in a subsystem element.
-struct Variation {
-  const char *name;
-  std::string (*vary)(std::string);
-};
-
-void PrintTo(const Variation &variation, std::ostream *out) { *out << variation.name; }
-
-class VariedReport : public ::testing::TestWithParam<Variation> {};
+class VariedReport : public ::testing::TestWithParam<FileVariation> {};
 
 TEST_P(VariedReport, IsThatOfTheOriginal) {
   if (!missingWriter("matio").empty()) GTEST_SKIP() << missingWriter("matio");
@@ -50,11 +43,8 @@ TEST_P(VariedReport, IsThatOfTheOriginal) {
   EXPECT_TRUE(ranWith(runKestrum({path}), 0, expectedReport(path, original.variables)));
 }
 
-INSTANTIATE_TEST_SUITE_P(OtherWriters, VariedReport,
-                         ::testing::Values(Variation{"uint32_dimensions", withUint32Dimensions},
-                                           Variation{"utf8_names", withUtf8Names},
-                                           Variation{"subsystem_data", withSubsystemData}),
-                         [](const ::testing::TestParamInfo<Variation> &info) {
+INSTANTIATE_TEST_SUITE_P(OtherWriters, VariedReport, ::testing::ValuesIn(fileVariations()),
+                         [](const ::testing::TestParamInfo<FileVariation> &info) {
                            return std::string(info.param.name);
                          });
 
