@@ -12,3 +12,9 @@ bin=build/default/bin
 echo
 echo "\$ kestrum samples/sample.mat"
 "$bin/kestrum" samples/sample.mat
+
+echo
+echo "\$ call_plugin vandrel.mexa64 -n 0 3 4.5"
+"$bin/call_plugin" "$bin/vandrel.mexa64" -n 0 3 4.5
+echo "\$ call_plugin quenvor.mexa64 2 '[1 2 3]'"
+"$bin/call_plugin" "$bin/quenvor.mexa64" 2 '[1 2 3]'

@@ -1,0 +1,54 @@
+// The whole call of quenvor's gateway, as a host makes it: loaded from its
+// built file, called through the stand-in host, the output array created by
+// the gateway and destroyed afterwards. n = 3 gives the fixed cost of a call.
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "mex_host.h"
+#include "mx_array.h"
+#include "plugin_loader.h"
+
+namespace {
+
+LoadedPlugin &quenvor() {
+  static LoadedPlugin plugin = [] {
+    LoadedPlugin loaded;
+    std::string error;
+    if (!loadPlugin(QUENVOR_PATH, loaded, error)) {
+      std::fprintf(stderr, "%s\n", error.c_str());
+      std::exit(1);
+    }
+    return loaded;
+  }();
+  return plugin;
+}
+
+void BM_GatewayCall(benchmark::State &state) {
+  size_t n = static_cast<size_t>(state.range(0));
+  mxArray *multiplier = standin::createNumeric(ArrayClass::Double, {1, 1}, false);
+  mxArray *row = standin::createNumeric(ArrayClass::Double, {1, n}, false);
+  *mxGetPr(multiplier) = 3.0;
+  for (size_t i = 0; i < n; ++i) mxGetPr(row)[i] = 1.5;
+  const mxArray *inputs[] = {multiplier, row};
+  standin::GatewayError error;
+  for (auto _ : state) {
+    mxArray *outputs[1] = {nullptr};
+    if (!standin::callGateway(quenvor().gateway, 1, outputs, 2, inputs, error)) {
+      state.SkipWithError(error.message.c_str());
+      break;
+    }
+    benchmark::DoNotOptimize(mxGetPr(outputs[0]));
+    mxDestroyArray(outputs[0]);
+  }
+  state.SetBytesProcessed(state.iterations() * int64_t(n) * 16);
+  mxDestroyArray(row);
+  mxDestroyArray(multiplier);
+}
+
+BENCHMARK(BM_GatewayCall)
+    ->Arg(3)->Arg(1000)->Arg(100000)->Arg(1000000)->Arg(10000000)->Arg(100000000)
+    ->UseRealTime();
+
+}  // namespace

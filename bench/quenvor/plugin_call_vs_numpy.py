@@ -1,0 +1,89 @@
+#!/usr/bin/python3
+"""quenvor's speed: multiplyRow against the plain scale loop, and the whole
+gateway call (output allocation included) against numpy's a*s.
+
+Usage: /usr/bin/python3 bench/quenvor/plugin_call_vs_numpy.py [BUILD_DIR]
+(BUILD_DIR defaults to build/default; it must hold bin/quenvor_bench).
+
+Prints a table and checks the targets: multiplyRow at least 0.9 times the
+plain loop's bandwidth at n = 1e7; the whole call no slower than numpy for
+n of 1e6 and more. Exits 1 if a target is missed.
+"""
+import json
+import os
+import subprocess
+import sys
+import timeit
+
+# Old OpenBLAS builds need these on some processors; they only slow numpy here.
+os.environ.pop("OPENBLAS_CORETYPE", None)
+os.environ.pop("OPENBLAS_L2_SIZE", None)
+import numpy as np  # noqa: E402
+
+SIZES = [3, 1000, 100000, 1000000, 10000000, 100000000]
+
+
+def run_benchmarks(build_dir):
+    program = os.path.join(build_dir, "bin", "quenvor_bench")
+    output = subprocess.run([program, "--benchmark_format=json"], check=True,
+                            capture_output=True, text=True).stdout
+    results = {}
+    for entry in json.loads(output)["benchmarks"]:
+        name, n = entry["name"].split("/")[:2]
+        seconds = entry["real_time"] * {"ns": 1e-9, "us": 1e-6, "ms": 1e-3, "s": 1.0}[entry["time_unit"]]
+        results[(name, int(n))] = seconds
+    return results
+
+
+def numpy_seconds(n):
+    a = np.full(n, 1.5)
+    s = 3.0
+    timer = timeit.Timer(lambda: a * s)
+    number, _ = timer.autorange()
+    return min(timer.repeat(repeat=5, number=number)) / number
+
+
+def gb_per_second(n, seconds):
+    return 16 * n / seconds / 1e9
+
+
+def time_text(seconds):
+    for unit, scale in (("s", 1.0), ("ms", 1e-3), ("us", 1e-6)):
+        if seconds >= scale:
+            return f"{seconds / scale:.3g} {unit}"
+    return f"{seconds / 1e-9:.3g} ns"
+
+
+def main():
+    build_dir = sys.argv[1] if len(sys.argv) > 1 else "build/default"
+    measured = run_benchmarks(build_dir)
+    print(f"numpy {np.__version__}, python {sys.version.split()[0]}")
+    print()
+    print("| n | multiplyRow GB/s | scale loop GB/s | ratio | gateway call | numpy a*s | call/numpy |")
+    print("|---|---|---|---|---|---|---|")
+    failures = []
+    for n in SIZES:
+        call = measured[("BM_GatewayCall", n)]
+        numpy_call = numpy_seconds(n)
+        kernel = measured.get(("BM_MultiplyRow", n))
+        loop = measured.get(("BM_ScaleLoop", n))
+        kernel_cells = ["-", "-", "-"]
+        if kernel is not None and loop is not None:
+            ratio = loop / kernel  # bandwidth ratio
+            kernel_cells = [f"{gb_per_second(n, kernel):.1f}", f"{gb_per_second(n, loop):.1f}", f"{ratio:.2f}"]
+            if n == 10000000 and ratio < 0.9:
+                failures.append(f"multiplyRow at n = 1e7 runs at {ratio:.2f} of the plain loop")
+        if n >= 1000000 and call > numpy_call:
+            failures.append(f"the gateway call at n = {n:g} takes {call / numpy_call:.2f} times numpy's")
+        print(f"| {n:g} | {' | '.join(kernel_cells)} | {time_text(call)} ({gb_per_second(n, call):.1f} GB/s)"
+              f" | {time_text(numpy_call)} ({gb_per_second(n, numpy_call):.1f} GB/s) | {call / numpy_call:.2f} |")
+    print()
+    for failure in failures:
+        print("TARGET MISSED:", failure)
+    if not failures:
+        print("Targets met: multiplyRow >= 0.9 x the plain loop at n = 1e7; the call <= numpy for n >= 1e6.")
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
