@@ -121,7 +121,7 @@ TEST(MatV5Damage, NumericAndCharacterData) {
       {"element after the data", file(w.matrix(6, {1, 1}, "a", doubles({1}) + doubles({2}))), kHeaderOnly},
       {"invalid UTF-8 byte", characters(w.element(kUtf8, "a\xFF")), kHeaderOnly},
       {"UTF-8 cut inside a sequence", characters(w.element(kUtf8, "a\xC3")), kHeaderOnly},
-      {"overlong UTF-8", characters(w.element(kUtf8, "\xC0\x81")), kHeaderOnly},
+      {"overlong UTF-8", characters(w.element(kUtf8, "a\xC0\x81")), kHeaderOnly},
       {"UTF-8 surrogate", characters(w.element(kUtf8, "a\xED\xA0\x80")), kHeaderOnly},
       {"UTF-8 one unit short", characters(w.element(kUtf8, "\xC3\xA9")), kHeaderOnly},
       {"UTF-32 beyond U+10FFFF", characters(w.element(kUtf32, w.numbers<uint32_t>({65, 0x110000}))),
@@ -182,8 +182,10 @@ std::string longVariable() {
   return w.matrix(6, {1, 3000}, "long", doubles(values));
 }
 
+// A compressed miMATRIX whose tag claims `nbytes`; it holds a good header.
 std::string compressedWithClaim(uint32_t nbytes) {
-  return file(w.compressed(w.number(uint32_t(kMatrix)) + w.number(nbytes) + w.flags(6)));
+  std::string header = w.flags(6) + int32s({1, 1}) + w.name("a");
+  return file(w.compressed(w.number(uint32_t(kMatrix)) + w.number(nbytes) + header));
 }
 
 TEST(MatV5Damage, CompressedStreams) {
