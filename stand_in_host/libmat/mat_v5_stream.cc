@@ -1,26 +1,50 @@
 #include "mat_v5_stream.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace mat_v5 {
 
 namespace {
 constexpr size_t kLargestInputChunk = size_t(1) << 20;
 constexpr size_t kLargestInflateCall = size_t(1) << 30;  // fits zlib's uInt
-constexpr size_t kScratchSize = size_t(64) << 10;
+constexpr size_t kScratchSize = size_t(16) << 10;  // output skip() throws away
 }  // namespace
 
 FileRangeStream::FileRangeStream(const FileBytes &file, uint64_t offset, uint64_t length)
     : file_(file), position_(offset), end_(offset + length) {}
 
+size_t FileRangeStream::takeBuffered(unsigned char *out, size_t length) {
+  size_t take = std::min(length, bufferEnd_ - bufferAt_);
+  if (out != nullptr && take > 0) std::memcpy(out, buffer_ + bufferAt_, take);
+  bufferAt_ += take;
+  position_ += take;
+  return take;
+}
+
 bool FileRangeStream::read(void *destination, size_t length) {
-  if (length > end_ - position_ || !file_.readAt(position_, destination, length)) return false;
-  position_ += length;
+  if (length > end_ - position_) return false;
+  unsigned char *out = static_cast<unsigned char *>(destination);
+  size_t taken = takeBuffered(out, length);
+  out += taken;
+  length -= taken;
+  if (length == 0) return true;
+  if (length >= kBufferSize) {
+    if (!file_.readAt(position_, out, length)) return false;
+    position_ += length;
+    return true;
+  }
+  size_t fill = static_cast<size_t>(std::min<uint64_t>(kBufferSize, end_ - position_));
+  if (!file_.readAt(position_, buffer_, fill)) return false;
+  bufferAt_ = 0;
+  bufferEnd_ = fill;
+  takeBuffered(out, length);
   return true;
 }
 
 bool FileRangeStream::skip(uint64_t length) {
   if (length > end_ - position_) return false;
+  length -= takeBuffered(nullptr, static_cast<size_t>(std::min<uint64_t>(length, kBufferSize)));
   position_ += length;
   return true;
 }
@@ -86,10 +110,10 @@ bool InflateStream::read(void *destination, size_t length) {
 }
 
 bool InflateStream::skip(uint64_t length) {
-  if (length > 0 && scratch_.empty()) scratch_.resize(kScratchSize);
+  unsigned char scratch[kScratchSize];
   while (length > 0) {
-    size_t part = static_cast<size_t>(std::min<uint64_t>(length, scratch_.size()));
-    if (!inflateInto(scratch_.data(), part)) return false;
+    size_t part = static_cast<size_t>(std::min<uint64_t>(length, kScratchSize));
+    if (!inflateInto(scratch, part)) return false;
     length -= part;
   }
   return true;

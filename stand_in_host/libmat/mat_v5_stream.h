@@ -23,7 +23,9 @@ class ByteStream {
   virtual bool skip(uint64_t length) = 0;
 };
 
-// The bytes [offset, offset + length) of a file.
+// The bytes [offset, offset + length) of a file. Small reads (tags, flags,
+// names) are served from a 4 KiB buffer, to spare a system call each; large
+// ones go straight from the file into the caller's memory.
 class FileRangeStream : public ByteStream {
  public:
   FileRangeStream(const FileBytes &file, uint64_t offset, uint64_t length);
@@ -31,9 +33,16 @@ class FileRangeStream : public ByteStream {
   bool skip(uint64_t length) override;
 
  private:
+  static constexpr size_t kBufferSize = 4096;
+
+  size_t takeBuffered(unsigned char *out, size_t length);
+
   const FileBytes &file_;
-  uint64_t position_;
+  uint64_t position_;  // the next byte to hand out
   uint64_t end_;
+  size_t bufferAt_ = 0;  // buffer_[bufferAt_, bufferEnd_) holds the bytes at position_
+  size_t bufferEnd_ = 0;
+  unsigned char buffer_[kBufferSize];
 };
 
 // The inflated bytes of the zlib stream held in [offset, offset + length) of
@@ -66,7 +75,6 @@ class InflateStream : public ByteStream {
   bool ended_ = false;
   size_t chunk_ = 4096;
   std::vector<unsigned char> input_;
-  std::vector<unsigned char> scratch_;  // output that skip() throws away
 };
 
 }  // namespace mat_v5
