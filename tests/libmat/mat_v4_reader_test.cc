@@ -92,24 +92,19 @@ std::string writeRecords(const std::vector<RawRecord> &records) {
   return writeFile(bytes);
 }
 
-struct MatCloser {
-  void operator()(MATFile *mat) const { matClose(mat); }
-};
-using MatPtr = std::unique_ptr<MATFile, MatCloser>;
-struct ArrayDestroyer {
-  void operator()(mxArray *array) const { mxDestroyArray(array); }
-};
-using ArrayPtr = std::unique_ptr<mxArray, ArrayDestroyer>;
+using MatPtr = std::unique_ptr<MATFile, int (*)(MATFile *)>;
+using ArrayPtr = std::unique_ptr<mxArray, void (*)(mxArray *)>;
 
 // The variables of the file in order, read as headers or whole, each with
 // the name that came with it; stops at the first null.
 std::vector<ArrayPtr> readAll(const std::string &path, bool whole) {
   std::vector<ArrayPtr> arrays;
-  MatPtr mat(matOpen(path.c_str(), "r"));
+  MatPtr mat(matOpen(path.c_str(), "r"), matClose);
   if (!mat) return arrays;
   for (;;) {
     const char *name = nullptr;
-    ArrayPtr array(whole ? matGetNextVariable(mat.get(), &name) : matGetNextVariableInfo(mat.get(), &name));
+    ArrayPtr array(whole ? matGetNextVariable(mat.get(), &name) : matGetNextVariableInfo(mat.get(), &name),
+                   mxDestroyArray);
     if (!array) break;
     EXPECT_EQ(std::string(name), array->name);
     arrays.push_back(std::move(array));
@@ -119,7 +114,7 @@ std::vector<ArrayPtr> readAll(const std::string &path, bool whole) {
 
 // The directory's names, or "<null>" when matGetDir refuses the file.
 std::vector<std::string> directoryOf(const std::string &path) {
-  MatPtr mat(matOpen(path.c_str(), "r"));
+  MatPtr mat(matOpen(path.c_str(), "r"), matClose);
   if (!mat) return {"<not opened>"};
   int count = -1;
   char **names = matGetDir(mat.get(), &count);
