@@ -7,7 +7,8 @@ set -euo pipefail
 
 build_packages=(cmake ninja-build g++ pkg-config zlib1g-dev libhdf5-dev)
 test_packages=(googletest libgtest-dev libbenchmark-dev libmatio-dev matio-tools
-  python3-h5py python3-numpy octave liboctave-dev)
+  python3-h5py python3-numpy octave liboctave-dev
+  g++-mingw-w64-i686 libz-mingw-w64-dev wine wine32:i386)
 
 case "${1:-build}" in
   build) wanted=("${build_packages[@]}") ;;
@@ -27,5 +28,10 @@ done
 
 echo "Installing missing packages: ${missing[*]}"
 export DEBIAN_FRONTEND=noninteractive
+# wine32 is a package of the i386 architecture.
+if [[ " ${missing[*]} " == *" wine32:i386 "* ]] &&
+  ! dpkg --print-foreign-architectures | grep -qx i386; then
+  dpkg --add-architecture i386
+fi
 apt-get update
 apt-get install -y --no-install-recommends "${missing[@]}"
