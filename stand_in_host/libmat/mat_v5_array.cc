@@ -194,7 +194,7 @@ ArrayPtr readMatrix(Span &body, bool whole, int depth) {
   ArrayPtr array = headerArray(header);
   if (!whole) return array;
   array->hasData = true;
-  if (!readData(body, header, *array, depth) || body.left != 0) return nullptr;
+  if (!readData(body, header, *array, depth)) return nullptr;
   return array;
 }
 

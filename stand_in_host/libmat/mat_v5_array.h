@@ -15,9 +15,9 @@ constexpr int kMaxDepth = 64;
 
 // Reads the miMATRIX element whose data is `body` (its tag already read).
 // With `whole` false only flags, dimensions and name are read; with `whole`
-// true everything is read, and all of `body` must be used (the contents of
-// function handles and opaque objects are passed over). Null for a damaged
-// element. May throw std::bad_alloc.
+// true everything is read (the contents of function handles and opaque
+// objects are passed over), and the caller checks that `body.left` is 0.
+// Null for a damaged element. May throw std::bad_alloc.
 ArrayPtr readMatrix(Span &body, bool whole, int depth);
 
 }  // namespace mat_v5

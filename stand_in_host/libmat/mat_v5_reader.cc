@@ -72,11 +72,16 @@ ArrayPtr readPlainVariable(const FileBytes &file, const FileHeader &header,
                            const TopElement &element, bool whole) {
   FileRangeStream stream(file, element.dataOffset, element.nbytes);
   Span body{&stream, header.swapBytes, element.nbytes};
-  return readMatrix(body, whole, 0);
+  ArrayPtr array = readMatrix(body, whole, 0);
+  if (array && whole && body.left != 0) return nullptr;
+  return array;
 }
 
 // A compressed element inflates to exactly one miMATRIX element, tag
-// included. A header-only read inflates no further than the name.
+// included. A header-only read inflates no further than the name. matio
+// writes some char arrays with a miMATRIX size 8 bytes beyond what follows
+// in the stream; such an element is read when its stream, checksum right,
+// ends just after its last sub-element.
 ArrayPtr readCompressedVariable(const FileBytes &file, const FileHeader &header,
                                 const TopElement &element, bool whole) {
   InflateStream stream(file, element.dataOffset, element.nbytes);

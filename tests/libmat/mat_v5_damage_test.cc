@@ -119,6 +119,8 @@ TEST(MatV5Damage, NumericAndCharacterData) {
       {"complex without an imaginary part", file(w.matrix(6 | kComplex, {1, 1}, "a", doubles({1}))),
        kHeaderOnly},
       {"element after the data", file(w.matrix(6, {1, 1}, "a", doubles({1}) + doubles({2}))), kHeaderOnly},
+      {"unused bytes at the end of a plain miMATRIX",
+       file(w.matrix(6, {1, 1}, "a", doubles({1}) + std::string(8, '\0'))), kHeaderOnly},
       {"invalid UTF-8 byte", characters(w.element(kUtf8, "a\xFF")), kHeaderOnly},
       {"UTF-8 cut inside a sequence", characters(w.element(kUtf8, "a\xC3")), kHeaderOnly},
       {"overlong UTF-8", characters(w.element(kUtf8, "a\xC0\x81")), kHeaderOnly},

@@ -244,6 +244,18 @@ TEST(MatV5Reader, SubsystemElementIsNotAVariable) {
   }
 }
 
+// matio writes a compressed char array of uint8 storage with a miMATRIX
+// size counted as if the characters took two bytes: 8 bytes more than the
+// stream holds. The stream itself is whole, so the variable is read.
+TEST(MatV5Reader, CompressedMatrixClaimingMoreThanItsStreamHolds) {
+  Writer w;
+  std::string body = w.flags(4) + w.dims({1, 7}) + w.name("txt") + w.element(kUint8, "abcdefg");
+  std::string claimsMore = w.rawElement(kMatrix, static_cast<uint32_t>(body.size() + 8), body);
+  Passes passes = readPasses(w.header() + w.compressed(claimsMore));
+  ASSERT_EQ(passes.wholes.size(), 1u);
+  EXPECT_EQ(valuesOf(*passes.wholes[0]), (std::vector<double>{'a', 'b', 'c', 'd', 'e', 'f', 'g'}));
+}
+
 TEST(MatV5Reader, FileWithoutVariablesHasAnEmptyDirectory) {
   Passes passes = readPasses(Writer{}.header());
   EXPECT_TRUE(passes.listed);
