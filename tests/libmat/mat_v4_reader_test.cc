@@ -80,8 +80,10 @@ std::string encode(const RawRecord &record) {
 }
 
 std::string writeFile(const std::string &bytes) {
-  static int serial = 0;
-  std::string path = ::testing::TempDir() + "mat_v4_" + std::to_string(++serial) + ".mat";
+  // One file per test, rewritten for each case: tests run side by side
+  // never share it, and each case is done with it before the next.
+  std::string test = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+  std::string path = ::testing::TempDir() + "mat_v4_" + test + ".mat";
   std::ofstream(path, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
   return path;
 }
