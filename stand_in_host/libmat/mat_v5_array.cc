@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
 
 #include "mat_v5_containers.h"
 #include "mat_v5_convert.h"
@@ -91,13 +92,20 @@ ArrayPtr headerArray(const MatrixHeader &header) {
   return array;
 }
 
+// Data for `count` values of `size` bytes; the product is checked, since
+// on a 32-bit system a file can claim more than the address space holds.
+void *allocateValues(size_t count, size_t size) {
+  if (size != 0 && count > SIZE_MAX / size) throw std::bad_alloc();
+  return standin::allocateData(count * size);
+}
+
 // Reads one numeric element holding exactly `count` values of `cls` into a
 // buffer allocated for it once its size has been checked.
 bool readValuesInto(Span &body, ArrayClass cls, size_t count, void *&data) {
   Tag tag;
   size_t stored = 0;
   if (!readTag(body, tag) || !countStoredValues(tag, stored) || stored != count) return false;
-  data = standin::allocateData(count * elementSize(cls));
+  data = allocateValues(count, elementSize(cls));
   return readValues(body, tag, cls, count, data);
 }
 
@@ -111,7 +119,7 @@ bool readCharData(Span &body, mxArray &array) {
   size_t count = standin::numberOfElements(array);
   Tag tag;
   if (!readTag(body, tag) || !canHoldCharacters(tag, count)) return false;
-  array.real = standin::allocateData(count * sizeof(uint16_t));
+  array.real = allocateValues(count, sizeof(uint16_t));
   return readCharacters(body, tag, count, static_cast<uint16_t *>(array.real));
 }
 
@@ -121,7 +129,7 @@ bool readSparseValues(Span &body, mxArray &array, void *&data) {
   size_t stored = 0;
   if (!readTag(body, tag) || !countStoredValues(tag, stored) || stored > array.nzmax) return false;
   size_t size = elementSize(array.cls);
-  data = standin::allocateData(array.nzmax * size);
+  data = allocateValues(array.nzmax, size);
   std::memset(static_cast<unsigned char *>(data) + stored * size, 0, (array.nzmax - stored) * size);
   return readValues(body, tag, array.cls, stored, data);
 }
@@ -145,7 +153,7 @@ bool readSparseData(Span &body, mxArray &array) {
   if (!readTag(body, tag) || !isDimensionsType(tag.type) || tag.nbytes % 4 != 0) return false;
   size_t storedRows = tag.nbytes / 4;
   array.nzmax = std::max<size_t>(storedRows, 1);
-  array.rowIndex = static_cast<size_t *>(standin::allocateData(array.nzmax * sizeof(size_t)));
+  array.rowIndex = static_cast<size_t *>(allocateValues(array.nzmax, sizeof(size_t)));
   array.rowIndex[array.nzmax - 1] = 0;
   if (!readIndices(body, tag, storedRows, array.rowIndex)) return false;
 
@@ -153,7 +161,7 @@ bool readSparseData(Span &body, mxArray &array) {
   if (!readTag(body, tag) || tag.nbytes % 4 != 0 || tag.nbytes / 4 == 0 ||
       tag.nbytes / 4 - 1 != columns)
     return false;
-  array.columnStart = static_cast<size_t *>(standin::allocateData((columns + 1) * sizeof(size_t)));
+  array.columnStart = static_cast<size_t *>(allocateValues(columns + 1, sizeof(size_t)));
   size_t nonZeros = 0;
   if (!readIndices(body, tag, columns + 1, array.columnStart) ||
       !sparseStructureIsValid(array, storedRows, nonZeros))

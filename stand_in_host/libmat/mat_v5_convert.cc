@@ -86,6 +86,17 @@ void convertFrom(const void *source, ArrayClass to, void *destination, size_t co
   }
 }
 
+template <typename Word, typename Swap>
+void swapEach(void *data, size_t count, Swap swap) {
+  unsigned char *bytes = static_cast<unsigned char *>(data);
+  for (size_t i = 0; i < count; ++i, bytes += sizeof(Word)) {
+    Word word;
+    std::memcpy(&word, bytes, sizeof word);
+    word = swap(word);
+    std::memcpy(bytes, &word, sizeof word);
+  }
+}
+
 }  // namespace
 
 bool classOfStoredType(uint32_t type, ArrayClass &cls) {
@@ -111,14 +122,11 @@ ArrayClass storageClass(ArrayClass cls) {
 }
 
 void swapBytes(void *data, size_t count, size_t size) {
-  if (size < 2) return;
-  unsigned char *bytes = static_cast<unsigned char *>(data);
-  for (size_t i = 0; i < count; ++i, bytes += size) {
-    for (size_t low = 0, high = size - 1; low < high; ++low, --high) {
-      unsigned char byte = bytes[low];
-      bytes[low] = bytes[high];
-      bytes[high] = byte;
-    }
+  switch (size) {
+    case 2: return swapEach<uint16_t>(data, count, [](uint16_t v) { return __builtin_bswap16(v); });
+    case 4: return swapEach<uint32_t>(data, count, [](uint32_t v) { return __builtin_bswap32(v); });
+    case 8: return swapEach<uint64_t>(data, count, [](uint64_t v) { return __builtin_bswap64(v); });
+    default: return;
   }
 }
 

@@ -14,7 +14,8 @@ namespace mat_v5 {
 // (int8 -> Int8, double -> Double, ...); false for other element types.
 bool classOfStoredType(uint32_t type, ArrayClass &cls);
 
-// Reverses the bytes of each of `count` values of `size` bytes.
+// Reverses the bytes of each of `count` values of `size` bytes (1, 2, 4
+// or 8).
 void swapBytes(void *data, size_t count, size_t size);
 
 // Converts `count` values of numeric class `from` into class `to`
