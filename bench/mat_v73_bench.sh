@@ -1,0 +1,145 @@
+#!/usr/bin/env bash
+# Speed and memory of reading version 7.3 (HDF5) MAT-files. The 1.5 GB of
+# doubles in eight arrays of the kestrum benchmark (bench/kestrum), rewritten
+# by matio as version 7.3, uncompressed and compressed, read by:
+#   kestrum            the whole report (directory, header pass, contents pass)
+#   matio whole read   matio reading every variable whole once
+#   h5py               /usr/bin/python3 with h5py reading every dataset whole
+#   cat                cat FILE > /dev/null
+# Target: kestrum faster than matio and than h5py on both files (PASS/FAIL).
+#
+#   bench/mat_v73_bench.sh [--data-dir DIR] [--build-dir DIR] [--runs N]
+#
+# --data-dir   where the MAT-files go, outside the repository (default
+#              /work/benchdata). Written on the first run, reused later.
+# --build-dir  the build to measure (default build/default of this repository);
+#              configured with the default preset if missing, the programs
+#              needed are built.
+# --runs       runs per measure (default 3): the best wall time, the largest
+#              peak memory (/usr/bin/time -v). The page cache is warmed first.
+# Needs: libmatio-dev, libhdf5-dev, python3-h5py, time (Debian packages).
+# Exits 0 when every target is met, 1 when one is missed, 2 on bad usage.
+set -euo pipefail
+export LC_ALL=C
+
+repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+data_dir=/work/benchdata
+build_dir=$repo/build/default
+runs=3
+
+usage() {
+  echo "usage: $0 [--data-dir DIR] [--build-dir DIR] [--runs N]" >&2
+  exit 2
+}
+while [ $# -gt 0 ]; do
+  case "$1" in
+    --data-dir) [ $# -ge 2 ] || usage; data_dir=$2; shift 2 ;;
+    --build-dir) [ $# -ge 2 ] || usage; build_dir=$2; shift 2 ;;
+    --runs) [[ ${2:-} =~ ^[1-9][0-9]*$ ]] || usage; runs=$2; shift 2 ;;
+    *) usage ;;
+  esac
+done
+case "$(realpath -m "$data_dir")/" in
+  "$repo"/*) echo "The data directory must lie outside the repository: $data_dir" >&2; exit 2 ;;
+esac
+for tool in /usr/bin/time /usr/bin/python3; do
+  [ -x "$tool" ] || { echo "$tool is missing" >&2; exit 1; }
+done
+/usr/bin/python3 -c 'import h5py' 2>/dev/null || { echo "h5py is missing (python3-h5py)" >&2; exit 1; }
+
+bin=$build_dir/bin
+source_file=$data_dir/kestrum-large-v6.mat
+files=(kestrum-large-v73.mat kestrum-large-v73z.mat)
+compression=(none zlib)
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+echo "Building kestrum and the helpers in $build_dir"
+if ! { { [ -f "$build_dir/CMakeCache.txt" ] || cmake --preset default -B "$build_dir"; } &&
+  cmake --build "$build_dir" --target kestrum make_bench_mat matio_read_all mat73_from_mat; } \
+  >"$work/build.log" 2>&1; then
+  cat "$work/build.log" >&2
+  exit 1
+fi
+
+# Each missing file takes up to 1.5 GB; half a gigabyte more stays free.
+needed=0
+for path in "$source_file" "${files[@]/#/$data_dir/}"; do
+  [ -f "$path" ] || needed=$((needed + 1500000000))
+done
+if [ "$needed" -gt 0 ]; then
+  mkdir -p "$data_dir"
+  free=$(df -B1 --output=avail "$data_dir" | tail -n 1 | tr -d ' ')
+  echo "Free disk space in $data_dir: $((free / 1000000)) MB; the files to write take up to $((needed / 1000000)) MB"
+  if [ "$free" -lt $((needed + 500000000)) ]; then
+    echo "Not enough free disk space in $data_dir; free some or pass --data-dir" >&2
+    exit 1
+  fi
+fi
+
+# Files are written under a temporary name and renamed when complete.
+if [ ! -f "$source_file" ]; then
+  echo "Writing $source_file with matio..."
+  "$bin/make_bench_mat" large "$source_file.partial" 6 >/dev/null
+  mv "$source_file.partial" "$source_file"
+fi
+for i in "${!files[@]}"; do
+  path=$data_dir/${files[i]}
+  [ -f "$path" ] && continue
+  echo "Writing $path with matio (version 7.3, compression ${compression[i]})..."
+  "$bin/mat73_from_mat" "$source_file" "$path.partial" "${compression[i]}" >/dev/null
+  mv "$path.partial" "$path"
+done
+
+declare -A wall peak note
+smaller() { awk -v a="$1" -v b="$2" 'BEGIN { exit !(a < b) }'; }
+
+# measure KEY COMMAND...: one run; keeps the best wall time and the largest
+# peak memory under KEY, and a note if the command failed.
+measure() {
+  local key=$1 start end took kib status=0
+  shift
+  start=$EPOCHREALTIME
+  /usr/bin/time -v -o "$work/time.txt" "$@" >"$work/out.txt" 2>"$work/err.txt" || status=$?
+  end=$EPOCHREALTIME
+  took=$(awk -v a="$start" -v b="$end" 'BEGIN { printf "%.3f", b - a }')
+  kib=$(awk -F': ' '/Maximum resident set size/ { print $2 }' "$work/time.txt")
+  if [ -z "${wall[$key]:-}" ] || smaller "$took" "${wall[$key]}"; then wall[$key]=$took; fi
+  if [ "$kib" -gt "${peak[$key]:-0}" ]; then peak[$key]=$kib; fi
+  if [ "$status" -ne 0 ] || [ -s "$work/err.txt" ]; then
+    note[$key]="exit $status: $(tail -n 1 "$work/err.txt")"
+  fi
+}
+
+tools=(kestrum matio h5py cat)
+for file in "${files[@]}"; do
+  path=$data_dir/$file
+  cat "$path" >/dev/null
+  for ((round = 0; round < runs; round++)); do
+    measure "$file:kestrum" "$bin/kestrum" "$path"
+    [ "$(tail -n 1 "$work/out.txt")" = Done ] || note[$file:kestrum]="no Done: $(tail -n 1 "$work/out.txt")"
+    measure "$file:matio" "$bin/matio_read_all" "$path"
+    measure "$file:h5py" /usr/bin/python3 "$repo/bench/mat_v73/h5py_read_all.py" "$path"
+    measure "$file:cat" cat "$path"
+  done
+done
+
+echo
+echo "Best of $runs runs, page cache warm; wall time in seconds, peak memory (maximum resident set size) in MiB"
+printf '%-24s %9s  %-15s %-15s %-15s %-15s %s\n' file "size MB" kestrum "matio whole" h5py cat target
+failures=0
+for file in "${files[@]}"; do
+  printf '%-24s %9d ' "$file" $(($(stat -c %s "$data_dir/$file") / 1000000))
+  for tool in "${tools[@]}"; do
+    printf ' %-15s' "$(printf '%.2f s %d' "${wall[$file:$tool]}" $((peak[$file:$tool] / 1024)))"
+  done
+  if [ -z "${note[$file:kestrum]:-}" ] && smaller "${wall[$file:kestrum]}" "${wall[$file:matio]}" &&
+    smaller "${wall[$file:kestrum]}" "${wall[$file:h5py]}"; then
+    echo " PASS"
+  else
+    echo " FAIL"
+    failures=$((failures + 1))
+  fi
+done
+for key in "${!note[@]}"; do echo "  $key: ${note[$key]}"; done | sort
+exit $((failures > 0))
