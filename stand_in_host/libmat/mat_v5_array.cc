@@ -26,12 +26,13 @@ struct MatrixHeader {
   std::string name;
 };
 
-bool isDimensionsType(uint32_t type) { return type == kInt32 || type == kUint32; }
+// Flags, dimensions and sparse indices are stored as int32 or uint32.
+bool holdsInt32s(uint32_t type) { return type == kInt32 || type == kUint32; }
 
 bool readArrayFlags(Span &body, MatrixHeader &header) {
   Tag tag;
   uint32_t words[2];
-  if (!readTag(body, tag) || !isDimensionsType(tag.type) || tag.nbytes != 8 ||
+  if (!readTag(body, tag) || !holdsInt32s(tag.type) || tag.nbytes != 8 ||
       !readBody(body, tag, words))
     return false;
   if (body.swapBytes) swapBytes(words, 2, 4);
@@ -50,7 +51,7 @@ bool readArrayFlags(Span &body, MatrixHeader &header) {
 bool readHandleDimensionsAndName(Span &body, MatrixHeader &header) {
   Tag tag;
   if (!readTag(body, tag)) return false;
-  if (isDimensionsType(tag.type)) {
+  if (holdsInt32s(tag.type)) {
     if (!readDimensions(body, tag, header.dims) || !readTag(body, tag)) return false;
     return readText(body, tag, header.name);
   }
@@ -66,7 +67,7 @@ bool readMatrixHeader(Span &body, MatrixHeader &header) {
   if (header.fileClass == ArrayClass::FunctionHandle || header.fileClass == ArrayClass::Opaque)
     return readHandleDimensionsAndName(body, header);
   Tag tag;
-  if (!readTag(body, tag) || !isDimensionsType(tag.type) ||
+  if (!readTag(body, tag) || !holdsInt32s(tag.type) ||
       !readDimensions(body, tag, header.dims))
     return false;
   if (header.fileClass == ArrayClass::Sparse && header.dims.size() != 2) return false;
@@ -99,14 +100,18 @@ void *allocateValues(size_t count, size_t size) {
   return standin::allocateData(count * size);
 }
 
-// Reads one numeric element holding exactly `count` values of `cls` into a
-// buffer allocated for it once its size has been checked.
-bool readValuesInto(Span &body, ArrayClass cls, size_t count, void *&data) {
-  Tag tag;
+// Reads the numeric element of `tag` holding exactly `count` values of
+// `cls` into a buffer allocated for it once its size has been checked.
+bool readTaggedValues(Span &body, const Tag &tag, ArrayClass cls, size_t count, void *&data) {
   size_t stored = 0;
-  if (!readTag(body, tag) || !countStoredValues(tag, stored) || stored != count) return false;
+  if (!countStoredValues(tag, stored) || stored != count) return false;
   data = allocateValues(count, elementSize(cls));
   return readValues(body, tag, cls, count, data);
+}
+
+bool readValuesInto(Span &body, ArrayClass cls, size_t count, void *&data) {
+  Tag tag;
+  return readTag(body, tag) && readTaggedValues(body, tag, cls, count, data);
 }
 
 bool readNumericData(Span &body, mxArray &array) {
@@ -148,9 +153,10 @@ bool sparseStructureIsValid(const mxArray &array, size_t storedRows, size_t &non
   return true;
 }
 
-bool readSparseData(Span &body, mxArray &array) {
-  Tag tag;
-  if (!readTag(body, tag) || !isDimensionsType(tag.type) || tag.nbytes % 4 != 0) return false;
+// Reads ir (its tag `rowsTag` already read), jc, pr and pi if complex.
+bool readSparseParts(Span &body, const Tag &rowsTag, mxArray &array) {
+  Tag tag = rowsTag;
+  if (!holdsInt32s(tag.type) || tag.nbytes % 4 != 0) return false;
   size_t storedRows = tag.nbytes / 4;
   array.nzmax = std::max<size_t>(storedRows, 1);
   array.rowIndex = static_cast<size_t *>(allocateValues(array.nzmax, sizeof(size_t)));
@@ -171,6 +177,25 @@ bool readSparseData(Span &body, mxArray &array) {
   return !array.isComplex || readSparseValues(body, array, array.imag);
 }
 
+bool readSparseData(Span &body, mxArray &array) {
+  Tag tag;
+  return readTag(body, tag) && readSparseParts(body, tag, array);
+}
+
+// A logical array: uint8 values, or, as Octave writes sparse logical arrays
+// (class uint8 with the logical flag, then ir, jc and pr as for the sparse
+// class), an int32 element followed by more elements.
+bool readLogicalData(Span &body, mxArray &array) {
+  Tag tag;
+  if (!readTag(body, tag)) return false;
+  if (holdsInt32s(tag.type) && body.left > 0 && array.dims.size() == 2) {
+    array.isSparse = true;
+    array.isComplex = false;
+    return readSparseParts(body, tag, array);
+  }
+  return readTaggedValues(body, tag, array.cls, standin::numberOfElements(array), array.real);
+}
+
 // The contents of function handles and opaque objects are the writer's own
 // encoding; they are passed over.
 bool skipRest(Span &body) {
@@ -188,7 +213,9 @@ bool readData(Span &body, const MatrixHeader &header, mxArray &array, int depth)
     case ArrayClass::Sparse: return readSparseData(body, array);
     case ArrayClass::FunctionHandle:
     case ArrayClass::Opaque: return skipRest(body);
-    default: return readNumericData(body, array);
+    default:
+      return array.cls == ArrayClass::Logical ? readLogicalData(body, array)
+                                              : readNumericData(body, array);
   }
 }
 

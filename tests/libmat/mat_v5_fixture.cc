@@ -71,9 +71,14 @@ std::string Writer::header(uint64_t subsystem) const {
   return text;
 }
 
+// Named after the running test, since ctest runs tests side by side.
 std::string writeFile(const std::string &bytes) {
   static int serial = 0;
-  std::string path = ::testing::TempDir() + "mat_v5_" + std::to_string(++serial) + ".mat";
+  const ::testing::TestInfo *test = ::testing::UnitTest::GetInstance()->current_test_info();
+  std::string name = std::string(test->test_suite_name()) + "." + test->name();
+  for (char &c : name)
+    if (c == '/') c = '_';
+  std::string path = ::testing::TempDir() + "mat_v5_" + name + "_" + std::to_string(++serial) + ".mat";
   std::ofstream(path, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
   return path;
 }

@@ -244,6 +244,20 @@ TEST(MatV5Reader, SubsystemElementIsNotAVariable) {
   }
 }
 
+// Octave writes a sparse logical array as class uint8 with the logical
+// flag, followed by ir, jc and pr as for the sparse class.
+TEST_P(MatV5Layout, OctaveSparseLogical) {
+  std::string parts = w.element(kInt32, w.numbers<int32_t>({1, 0})) +
+                      w.element(kInt32, w.numbers<int32_t>({0, 1, 2})) +
+                      w.element(kDouble, w.stored(kDouble, {1, 1}));
+  standin::ArrayPtr a = read(w.matrix(9 | kLogical, {2, 2}, "sb", parts));
+  ASSERT_TRUE(a);
+  EXPECT_EQ(a->cls, ArrayClass::Logical);
+  EXPECT_TRUE(a->isSparse);
+  EXPECT_EQ(std::vector<size_t>(a->rowIndex, a->rowIndex + 2), (std::vector<size_t>{1, 0}));
+  EXPECT_EQ(valuesOf(*a), (std::vector<double>{1, 1}));
+}
+
 // matio writes a compressed char array of uint8 storage with a miMATRIX
 // size counted as if the characters took two bytes: 8 bytes more than the
 // stream holds. The stream itself is whole, so the variable is read.
