@@ -1,5 +1,9 @@
 // Reader of version 5, 6 and 7 MAT-files: a 128-byte header, then one
 // miMATRIX element (or, in version 7, one compressed element) per variable.
+// Every size in the file is checked against the bytes that hold it before
+// anything is allocated or read; a damaged element gives null, never a
+// partial array. Array data is read (or inflated) straight into the array's
+// own buffer.
 #ifndef STAND_IN_HOST_LIBMAT_MAT_V5_READER_H
 #define STAND_IN_HOST_LIBMAT_MAT_V5_READER_H
 
@@ -33,7 +37,8 @@ bool listVariableNames(const FileBytes &file, const FileHeader &header,
 // subsystem data element) and moves `offset` past it. With `whole` false
 // only the header is read (class, dimensions, flags, name); with `whole`
 // true everything is read and checked, compressed streams to their
-// checksum. Null at the end of the file or for a damaged element.
+// checksum. Null at the end of the file or for a damaged element (never
+// an exception: running out of memory gives null too).
 mxArray *readVariable(const FileBytes &file, const FileHeader &header, uint64_t &offset,
                       bool whole);
 
