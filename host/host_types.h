@@ -13,6 +13,9 @@
 
 /* Counts and sizes. A host whose libraries use 64-bit counts (GNU Octave)
    is built with HOST_SIZES_64; every other host uses 32-bit signed counts. */
+#if defined(HOST_OCTAVE) && !defined(HOST_SIZES_64)
+#define HOST_SIZES_64
+#endif
 #ifdef HOST_SIZES_64
 typedef int64_t mwSize;
 #else

@@ -4,6 +4,15 @@
 
 #include "host_types.h"
 
+/* GNU Octave (liboctinterp) has these two under their plain names, with
+   the same arguments and results: 64-bit sizes, and a complexity flag that
+   is an int-sized enum there. Its mxGetM, mxGetN and mxGetNumberOfElements
+   return size_t, as wide as mwSize is for it. */
+#ifdef HOST_OCTAVE
+#define mxCreateDoubleMatrix_700 mxCreateDoubleMatrix
+#define mxGetNumberOfDimensions_700 mxGetNumberOfDimensions
+#endif
+
 #ifdef __cplusplus
 extern "C" {
 #endif

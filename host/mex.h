@@ -8,11 +8,20 @@
 extern "C" {
 #endif
 
-/* Reports the error under the identifier and ends the gateway call. */
+/* Reports the error under the identifier and ends the gateway call.
+   GNU Octave's takes the message as a printf-style format followed by its
+   arguments, so for Octave the declaration is variadic, as the call must be;
+   the plug-ins pass no arguments, and the format check keeps '%' out of
+   their messages. */
 #if defined(__GNUC__)
 __attribute__((noreturn))
 #endif
+#ifdef HOST_OCTAVE
+LIBMEX_API void mexErrMsgIdAndTxt(const char *identifier, const char *message, ...)
+    __attribute__((format(printf, 2, 3)));
+#else
 LIBMEX_API void mexErrMsgIdAndTxt(const char *identifier, const char *message);
+#endif
 
 LIBMEX_API int mexPrintf(const char *format, ...)
 #if defined(__GNUC__)

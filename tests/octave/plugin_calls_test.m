@@ -1,0 +1,19 @@
+## Every call of the shared case table, made in GNU Octave on the Octave MEX
+## files and in the stand-in host through call_plugin: each host must give
+## the table's outcome. Octave puts "NAME: " before a plug-in's message, so
+## its messages are compared with that prefix; the stand-in adds nothing.
+addpath (getenv ("OCTAVE_MEX_DIR"));
+calls = read_plugin_calls (fullfile (getenv ("PLUGIN_CASES_DIR"), "calls.txt"));
+failures = {};
+for call = calls
+  inputs = cellfun (@eval, call.inputs, "UniformOutput", false);
+  hosts = {"Octave", call_in_octave(call.plugin, call.nargout, inputs), [call.plugin ": "];
+           "stand-in", call_in_stand_in(call.plugin, call.nargout, call.inputs), ""};
+  for h = 1:rows (hosts)
+    problem = outcome_difference (expected_outcome (call, hosts{h, 3}), hosts{h, 2});
+    if (! isempty (problem))
+      failures{end+1} = sprintf ("%s: %s%s", hosts{h, 1}, call.text, problem);
+    endif
+  endfor
+endfor
+report_failures (failures, 2 * numel (calls));
