@@ -72,6 +72,8 @@ std::vector<PeExpectation> expectations() {
         {"libmx.dll", {"mxGetPr", "mxGetM", "mxGetN", "mxGetNumberOfElements", "mxIsDouble",
                        "mxIsComplex", "mxGetScalar", "mxCreateDoubleMatrix_700"}}},
        true},
+      {"call_plugin.exe", false, {}, true,
+       {{"libmx.dll", {}}, {"libmex.dll", {}}, {"libmat.dll", {}}}, false},
   };
 }
 
