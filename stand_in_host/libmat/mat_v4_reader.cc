@@ -5,7 +5,7 @@
 #include <new>
 #include <utility>
 
-#include "mat_v4_array_ptr.h"
+#include "mx_array.h"
 #include "mat_v4_record.h"
 #include "mat_v4_sparse.h"
 #include "mat_v4_values.h"
@@ -26,7 +26,7 @@ mxArray *readDense(const FileBytes &file, const Record &record) {
   size_t targetBytes = elementSize(arrayClassOf(record));
   if (elements > SIZE_MAX / targetBytes) return nullptr;
   size_t count = static_cast<size_t>(elements);
-  ArrayPtr array(standin::createHeader(arrayClassOf(record), {record.rows, record.columns},
+  standin::ArrayPtr array(standin::createHeader(arrayClassOf(record), {record.rows, record.columns},
                                        record.complex, false));
   array->hasData = true;
   array->real = standin::allocateData(count * targetBytes);

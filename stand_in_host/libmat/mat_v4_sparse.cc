@@ -1,6 +1,6 @@
 #include "mat_v4_sparse.h"
 
-#include "mat_v4_array_ptr.h"
+#include "mx_array.h"
 #include "mat_v4_values.h"
 
 namespace mat_v4 {
@@ -8,6 +8,18 @@ namespace mat_v4 {
 namespace {
 
 constexpr double kMaxDimension = 2147483647.0;
+
+// A version 4 file stores no column starts: the reader makes columns + 1 of
+// them, so a record of a few bytes could claim 2^31 - 1 columns and have the
+// reader allocate and fill 16 GiB. Column starts may take 16 MiB, plus
+// 1 KiB for each byte of the file.
+constexpr uint64_t kColumnStartBytesBase = uint64_t(16) << 20;
+constexpr uint64_t kColumnStartBytesPerFileByte = 1024;
+
+bool columnStartsFit(size_t columns, uint64_t fileSize) {
+  uint64_t allowed = kColumnStartBytesBase + kColumnStartBytesPerFileByte * fileSize;
+  return (static_cast<uint64_t>(columns) + 1) * sizeof(size_t) <= allowed;
+}
 
 // Where element `row` of column `column` of the stored matrix lies.
 uint64_t elementOffset(const Record &record, size_t column, size_t row) {
@@ -77,9 +89,11 @@ bool readSparseDimensions(const FileBytes &file, const Record &record, size_t &r
 
 mxArray *readSparse(const FileBytes &file, const Record &record) {
   size_t rows = 0, columns = 0;
-  if (!readSparseDimensions(file, record, rows, columns)) return nullptr;
+  if (!readSparseDimensions(file, record, rows, columns) || !columnStartsFit(columns, file.size())) {
+    return nullptr;
+  }
   bool complex = record.columns == 4;
-  ArrayPtr array(standin::createSparse(ArrayClass::Double, rows, columns, entryCount(record), complex));
+  standin::ArrayPtr array(standin::createSparse(ArrayClass::Double, rows, columns, entryCount(record), complex));
   // The real values' buffer serves as scratch for the index columns first.
   double *real = static_cast<double *>(array->real);
   if (!fillRowIndices(file, record, *array, real) ||
