@@ -119,6 +119,14 @@ declare -A wall cpu peak note largest
 # smaller A B: succeeds if A < B (decimal numbers).
 smaller() { awk -v a="$1" -v b="$2" 'BEGIN { exit !(a < b) }'; }
 
+# cpu_seconds FILE: the CPU time (user + system, seconds) of the finished
+# children of this shell, from the second line of `times` saved in FILE
+# (millisecond resolution; `times` must run in this shell, not a subshell).
+cpu_seconds() {
+  awk 'NR == 2 { for (i = 1; i <= 2; ++i) { split($i, p, /[ms]/); t += p[1] * 60 + p[2] } }
+       END { printf "%.3f", t }' "$1"
+}
+
 # measure_once KEY OUTPUT COMMAND...: runs COMMAND once with its standard
 # output in OUTPUT, and keeps under KEY the best wall time and CPU time (user +
 # system, seconds) and the largest peak memory (KiB) seen so far. Sets status.
@@ -126,12 +134,15 @@ measure_once() {
   local key=$1 output=$2
   shift 2
   local start end took used kib
+  times >"$work/cpu_before.txt"
   start=$EPOCHREALTIME
   status=0
   /usr/bin/time -v -o "$work/time.txt" "$@" >"$output" 2>"$work/stderr.txt" || status=$?
   end=$EPOCHREALTIME
+  times >"$work/cpu_after.txt"
   took=$(awk -v a="$start" -v b="$end" 'BEGIN { printf "%.3f", b - a }')
-  used=$(awk -F': ' '/User time|System time/ { t += $2 } END { printf "%.2f", t }' "$work/time.txt")
+  used=$(awk -v a="$(cpu_seconds "$work/cpu_before.txt")" -v b="$(cpu_seconds "$work/cpu_after.txt")" \
+    'BEGIN { printf "%.3f", b - a }')
   kib=$(awk -F': ' '/Maximum resident set size/ { print $2 }' "$work/time.txt")
   if [ -z "${wall[$key]:-}" ] || smaller "$took" "${wall[$key]}"; then wall[$key]=$took; fi
   if [ -z "${cpu[$key]:-}" ] || smaller "$used" "${cpu[$key]}"; then cpu[$key]=$used; fi
@@ -192,7 +203,7 @@ print_tables() {
   echo
   echo "Best of $runs runs, page cache warm"
   print_rows "Wall time" wall '%.3f s'
-  print_rows "CPU time (user + system)" cpu '%.2f s'
+  print_rows "CPU time (user + system)" cpu '%.3f s'
   print_rows "Peak memory (maximum resident set size)" peak_mib '%s MiB'
   for key in "${!note[@]}"; do echo "  ${key%%:*}: ${note[$key]}"; done | sort
 }
