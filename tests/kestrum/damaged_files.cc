@@ -8,7 +8,7 @@
 namespace {
 
 const size_t v5HeaderBytes = 128;
-const size_t smallFileBytes = 640;
+const size_t smallFileBytes = 320;
 
 DamagedFile withWord(const std::string &good, const std::string &what, size_t offset,
                      uint32_t value) {
@@ -52,7 +52,7 @@ std::string randomBytes(std::mt19937 &generator, size_t count) {
 
 std::vector<DamagedFile> cuts(const std::string &good, bool version4) {
   std::set<size_t> ends = variableEnds(good, version4);
-  size_t step = good.size() <= smallFileBytes ? 1 : good.size() / 64;
+  size_t step = good.size() <= smallFileBytes ? 1 : good.size() / 40;
   std::vector<DamagedFile> damaged;
   for (size_t length = 0; length < good.size(); length += step) {
     damaged.push_back({"cut to " + std::to_string(length) + " bytes", good.substr(0, length),

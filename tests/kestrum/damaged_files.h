@@ -14,7 +14,7 @@ struct DamagedFile {
   bool mayBeWhole = false;
 };
 
-// Cut at every offset of a small file, at 64 offsets spread over a bigger one.
+// Cut at every offset of a small file, at 40 offsets spread over a bigger one.
 std::vector<DamagedFile> cuts(const std::string &good, bool version4);
 
 // The first variable's size fields each made too large.

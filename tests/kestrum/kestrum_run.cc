@@ -5,10 +5,11 @@
 #include "expected_report.h"
 #include "fixture_files.h"
 
-ProcessResult runKestrum(const std::vector<std::string> &arguments, int timeoutSeconds) {
+ProcessResult runKestrum(const std::vector<std::string> &arguments, int timeoutSeconds,
+                         LeakCheck leaks) {
   std::vector<std::string> argv{kestrumPath()};
   argv.insert(argv.end(), arguments.begin(), arguments.end());
-  return runProcess(argv, timeoutSeconds);
+  return runProcess(argv, timeoutSeconds, leaks);
 }
 
 ::testing::AssertionResult ranWith(const ProcessResult &result, int status,

@@ -9,7 +9,8 @@
 
 #include "run_process.h"
 
-ProcessResult runKestrum(const std::vector<std::string> &arguments, int timeoutSeconds = 20);
+ProcessResult runKestrum(const std::vector<std::string> &arguments, int timeoutSeconds = 20,
+                         LeakCheck leaks = LeakCheck::Everything);
 
 // The run exited with `status`, wrote exactly `out` and nothing on stderr
 // (where a sanitizer build reports leaks and errors).

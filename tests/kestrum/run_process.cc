@@ -14,12 +14,22 @@ extern char **environ;
 
 namespace {
 
-std::vector<std::string> childEnvironment() {
+bool startsWith(const char *text, const char *prefix) {
+  return std::strncmp(text, prefix, std::strlen(prefix)) == 0;
+}
+
+std::vector<std::string> childEnvironment(LeakCheck leaks) {
   std::vector<std::string> env;
   for (char **entry = environ; *entry != nullptr; ++entry) {
-    if (std::strncmp(*entry, "ASAN_OPTIONS=", 13) != 0) env.emplace_back(*entry);
+    if (!startsWith(*entry, "ASAN_OPTIONS=") && !startsWith(*entry, "LSAN_OPTIONS=")) {
+      env.emplace_back(*entry);
+    }
   }
   env.emplace_back("ASAN_OPTIONS=detect_leaks=1");
+  if (leaks == LeakCheck::AllButAnOpenFile) {
+    env.emplace_back(std::string("LSAN_OPTIONS=print_suppressions=0:suppressions=") +
+                     OPEN_FILE_SUPPRESSIONS);
+  }
   return env;
 }
 
@@ -65,7 +75,8 @@ bool collectOutput(int outFd, int errFd, int timeoutSeconds, ProcessResult &resu
 
 }  // namespace
 
-ProcessResult runProcess(const std::vector<std::string> &argv, int timeoutSeconds) {
+ProcessResult runProcess(const std::vector<std::string> &argv, int timeoutSeconds,
+                         LeakCheck leaks) {
   ProcessResult result;
   int outPipe[2], errPipe[2];
   if (pipe(outPipe) != 0) return result;
@@ -83,7 +94,7 @@ ProcessResult runProcess(const std::vector<std::string> &argv, int timeoutSecond
   }
 
   std::vector<std::string> args = argv;
-  std::vector<std::string> env = childEnvironment();
+  std::vector<std::string> env = childEnvironment(leaks);
   pid_t pid = -1;
   int spawned = posix_spawn(&pid, args[0].c_str(), &actions, nullptr, pointersTo(args).data(),
                             pointersTo(env).data());
