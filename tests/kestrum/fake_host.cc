@@ -145,8 +145,8 @@ void mxFree(void *memory) {
 
 }  // extern "C"
 
-std::vector<std::string> recordRun(const FakeScript &script, int (*run)(const char *),
-                                   const char *fileName, int &status) {
+std::vector<std::string> recordRun(const FakeScript &script, const std::function<int()> &run,
+                                   int &status) {
   state = FakeState();
   state.script = script;
   state.capture = std::tmpfile();
@@ -154,7 +154,7 @@ std::vector<std::string> recordRun(const FakeScript &script, int (*run)(const ch
   int savedStdout = dup(STDOUT_FILENO);
   dup2(fileno(state.capture), STDOUT_FILENO);
 
-  status = run(fileName);
+  status = run();
   collectOutput();
 
   dup2(savedStdout, STDOUT_FILENO);

@@ -4,6 +4,7 @@
 #ifndef TESTS_KESTRUM_FAKE_HOST_H
 #define TESTS_KESTRUM_FAKE_HOST_H
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -24,11 +25,11 @@ struct FakeScript {
   std::vector<FakeVariable> variables;  // what reads yield after each open; null past the end
 };
 
-// Runs `run` with the host scripted by `script` and standard output captured.
-// Returns the events in order: each host call with its arguments and result
-// ("matOpen(x.mat, r) -> F1"), and "out:" followed by the text printed since
-// the previous call.
-std::vector<std::string> recordRun(const FakeScript &script, int (*run)(const char *),
-                                   const char *fileName, int &status);
+// Runs `run` with the host scripted by `script` and standard output captured,
+// and stores what it returned in `status`. Returns the events in order: each
+// host call with its arguments and result ("matOpen(x.mat, r) -> F1"), and
+// "out:" followed by the text printed since the previous call.
+std::vector<std::string> recordRun(const FakeScript &script, const std::function<int()> &run,
+                                   int &status);
 
 #endif

@@ -9,6 +9,9 @@
 #include "diagnose_mat_file.h"
 #include "fake_host.h"
 
+// kestrum's main, compiled under this name into the test.
+int kestrumMain(int argc, char *argv[]);
+
 namespace {
 
 using Events = std::vector<std::string>;
@@ -23,7 +26,7 @@ FakeScript twoVariables() {
 
 Events run(const FakeScript &script, int expectedStatus) {
   int status = -1;
-  Events events = recordRun(script, diagnoseMatFile, "x.mat", status);
+  Events events = recordRun(script, [] { return diagnoseMatFile("x.mat"); }, status);
   EXPECT_EQ(status, expectedStatus);
   return events;
 }
@@ -221,6 +224,38 @@ TEST(HostCallOrder, PassesPrintTheNameEachReadReturns) {
               std::string::npos);
   }
   EXPECT_EQ(printed.find("array a has"), std::string::npos);
+}
+
+// main with the given arguments after the program name.
+Events runMain(const FakeScript &script, std::vector<std::string> arguments, int expectedStatus) {
+  arguments.insert(arguments.begin(), "kestrum");
+  std::vector<char *> argv;
+  for (std::string &argument : arguments) argv.push_back(&argument[0]);
+  argv.push_back(nullptr);
+  int status = -1;
+  Events events = recordRun(
+      script, [&] { return kestrumMain(static_cast<int>(arguments.size()), argv.data()); },
+      status);
+  EXPECT_EQ(status, expectedStatus);
+  return events;
+}
+
+TEST(MainCalls, NoArgumentPrintsTheUsageAndCallsNoHost) {
+  EXPECT_EQ(runMain(twoVariables(), {}, 0),
+            Events{"out:Usage: kestrum <matfile> where <matfile> is the name of the MAT-file "
+                   "to be diagnosed\n"});
+}
+
+TEST(MainCalls, DiagnosesTheFirstArgumentOnly) {
+  EXPECT_EQ(runMain(twoVariables(), {"x.mat", "y.mat"}, 0), completeRun);
+}
+
+TEST(MainCalls, FailureGivesStatusOne) {
+  FakeScript script = twoVariables();
+  script.failingClose = 3;
+  Events events = runMain(script, {"x.mat"}, 1);
+  ASSERT_FALSE(events.empty());
+  EXPECT_EQ(events.back(), "out:Error closing file x.mat\n");
 }
 
 }  // namespace
