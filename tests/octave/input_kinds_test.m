@@ -73,6 +73,8 @@ octave_kinds = {"@sin", "@(x) x + 1", "{@sin}", "1:3", "1:0", "(1:3)'", ...
 plugins = struct ("name", {"vandrel", "quenvor"}, "nargout", {0, 1},
                   "inputs", {{"1", "1"}, {"2", "[1 2 3]"}},
                   "identifiers", {"MATLAB:vandrel:", "Tessaly:quenvor:"});
+## OCTAVE_ONLY leaves the stand-in host out (see plugin_calls_test.m).
+with_stand_in = isempty (getenv ("OCTAVE_ONLY"));
 failures = {};
 checked = 0;
 for plugin = plugins
@@ -85,7 +87,7 @@ for plugin = plugins
       outcome = call_in_octave (plugin.name, plugin.nargout, inputs);
       checked++;
       problem = outcome_problem (outcome, plugin, inputs);
-      if (isempty (problem) && any (strcmp (kind{1}, shared_kinds)))
+      if (isempty (problem) && with_stand_in && any (strcmp (kind{1}, shared_kinds)))
         problem = disagreement (outcome, plugin, literals);
       endif
       if (! isempty (problem))
