@@ -4,8 +4,10 @@
 #include <new>
 #include <vector>
 
+#include "mat_v73_chunks.h"
 #include "mat_v73_describe.h"
 #include "mat_v73_id.h"
+#include "mat_v73_shared_data.h"
 #include "matrix.h"
 
 namespace mat_v73 {
@@ -48,11 +50,34 @@ hssize_t elementCount(hid_t dataset) {
   return space.valid() ? H5Sget_simple_extent_npoints(space.get()) : -1;
 }
 
+// Deflate inflates a chunk to at most about 1032 times its stored size.
+constexpr uint64_t kMaxInflation = 1032;
+
+// True if the dataset has `count` elements and storage in this file that can
+// hold them, checked before anything is allocated for them: a damaged
+// dataspace must not make the reader allocate, or fill, more than the file
+// can give.
+bool holdsElements(hid_t dataset, size_t count) {
+  if (elementCount(dataset) != static_cast<hssize_t>(count)) return false;
+  Id type(H5Dget_type(dataset));
+  Id creation(H5Dget_create_plist(dataset));
+  if (!type.valid() || !creation.valid() || H5Pget_external_count(creation.get()) != 0) {
+    return false;  // data in another file is not followed
+  }
+  size_t size = H5Tget_size(type.get());
+  if (size == 0 || count > UINT64_MAX / size) return false;
+  uint64_t needed = static_cast<uint64_t>(count) * size;
+  hsize_t stored = H5Dget_storage_size(dataset);
+  if (H5Pget_layout(creation.get()) == H5D_CHUNKED) return needed / kMaxInflation <= stored;
+  return stored >= needed;
+}
+
 // Reads all of a dataset of `count` elements into `buffer` as `memoryType`;
 // the library converts from the stored type.
 bool readAll(hid_t dataset, size_t count, hid_t memoryType, void *buffer) {
-  if (elementCount(dataset) != static_cast<hssize_t>(count)) return false;
+  if (!holdsElements(dataset, count)) return false;
   if (count == 0) return true;
+  if (readByChunks(dataset, memoryType, buffer)) return true;
   return H5Dread(dataset, memoryType, H5S_ALL, H5S_ALL, H5P_DEFAULT, buffer) >= 0;
 }
 
@@ -78,11 +103,11 @@ ArrayPtr readNumeric(hid_t dataset, const Description &d) {
   ArrayPtr array(standin::createHeader(d.cls, d.dims, d.complex, false));
   size_t count = standin::numberOfElements(*array);
   size_t size = elementSize(d.cls);
-  if (size == 0 || elementCount(dataset) != static_cast<hssize_t>(count)) return nullptr;
+  if (size == 0 || !holdsElements(dataset, count)) return nullptr;
   if (count > SIZE_MAX / size) throw std::bad_alloc();
   array->hasData = true;
-  array->real = standin::allocateData(count * size);
-  if (d.complex) array->imag = standin::allocateData(count * size);
+  array->real = allocateArrayData(count * size);
+  if (d.complex) array->imag = allocateArrayData(count * size);
   if (!readValues(dataset, count, d.cls, d.complex, *array)) return nullptr;
   return array;
 }
@@ -121,9 +146,14 @@ ArrayPtr readSparse(hid_t group, const Description &d) {
     rows = openMember(group, "ir");
     if (!values.valid() || !rows.valid() || !isIntegerDataset(rows.get())) return nullptr;
     count = elementCount(values.get());
-    if (count < 0 || elementCount(rows.get()) != count) return nullptr;
+    if (count < 0) return nullptr;
   }
   size_t valueCount = static_cast<size_t>(count);
+  if (!holdsElements(starts.get(), d.dims[1] + 1) ||
+      (valueCount > 0 && (!holdsElements(values.get(), valueCount) ||
+                          !holdsElements(rows.get(), valueCount)))) {
+    return nullptr;
+  }
   ArrayPtr array(standin::createSparse(d.cls, d.dims[0], d.dims[1], valueCount, d.complex));
   if (!readAll(starts.get(), d.dims[1] + 1, sizeType(), array->columnStart)) return nullptr;
   if (valueCount > 0 &&
@@ -134,8 +164,13 @@ ArrayPtr readSparse(hid_t group, const Description &d) {
   return isConsistentSparse(*array, valueCount) ? std::move(array) : nullptr;
 }
 
-bool readReferences(hid_t dataset, size_t count, std::vector<hobj_ref_t> &references) {
-  if (!holdsReferences(dataset)) return false;
+// Each reference leads to an array of its own, so there can be no more of
+// them than arrays left to build.
+bool readReferences(const Context &context, hid_t dataset, size_t count,
+                    std::vector<hobj_ref_t> &references) {
+  if (count > context.arraysLeft || !holdsReferences(dataset) || !holdsElements(dataset, count)) {
+    return false;
+  }
   references.resize(count);
   return readAll(dataset, count, H5T_STD_REF_OBJ, references.data());
 }
@@ -143,7 +178,9 @@ bool readReferences(hid_t dataset, size_t count, std::vector<hobj_ref_t> &refere
 ArrayPtr readCell(Context &context, hid_t dataset, const Description &d) {
   ArrayPtr array(standin::createCell(d.dims));  // reserves room for every element
   std::vector<hobj_ref_t> references;
-  if (!readReferences(dataset, standin::numberOfElements(*array), references)) return nullptr;
+  if (!readReferences(context, dataset, standin::numberOfElements(*array), references)) {
+    return nullptr;
+  }
   for (const hobj_ref_t &reference : references) {
     ArrayPtr element = readReferenced(context, dataset, reference);
     if (!element) return nullptr;
@@ -173,7 +210,7 @@ bool readFieldArrays(Context &context, hid_t group, const Description &d, mxArra
     std::vector<size_t> dims;
     if (!members[j].valid() || H5Iget_type(members[j].get()) != H5I_DATASET ||
         !readExtent(members[j].get(), dims) || dims != d.dims ||
-        !readReferences(members[j].get(), count, references[j])) {
+        !readReferences(context, members[j].get(), count, references[j])) {
       return false;
     }
   }

@@ -145,6 +145,30 @@ TEST_F(H5pyContents, CellsAndStructs) {
   EXPECT_EQ(firstDouble(*inner.children[0]->children[1]), 8);
 }
 
+std::vector<double> countingUpTo(size_t count) {
+  std::vector<double> numbers(count);
+  for (size_t i = 0; i < count; ++i) numbers[i] = static_cast<double>(i);
+  return numbers;
+}
+
+// Read chunk by chunk: every element lands in its place, also in the chunks
+// that the array's edges cut.
+TEST_F(H5pyContents, ChunkedData) {
+  auto v = readVariables(h5pyFixture("h5py_chunked"), true);
+  ASSERT_EQ(v.size(), 5u);
+  EXPECT_EQ(values<double>(v["columns"]->real, 6000), countingUpTo(6000));
+  EXPECT_EQ(v["cube"]->dims, (std::vector<size_t>{7, 5, 3}));
+  EXPECT_EQ(values<double>(v["cube"]->real, 105), countingUpTo(105));
+  EXPECT_EQ(values<double>(v["plain_chunks"]->real, 90), countingUpTo(90));
+  std::vector<int16_t> shorts(1000);
+  for (int16_t i = 0; i < 1000; ++i) shorts[i] = i;
+  EXPECT_EQ(values<int16_t>(v["shorts"]->real, 1000), shorts);
+  std::vector<double> negated = countingUpTo(40);
+  for (double &number : negated) number = -number;
+  EXPECT_EQ(values<double>(v["complex_chunks"]->real, 40), countingUpTo(40));
+  EXPECT_EQ(values<double>(v["complex_chunks"]->imag, 40), negated);
+}
+
 TEST_F(H5pyContents, ObjectsByClassAndDimensions) {
   auto v = readVariables(h5pyFixture("h5py_objects"), true);
   ASSERT_EQ(v.size(), 4u);

@@ -57,6 +57,12 @@ const std::vector<H5pyCase> kH5pyCases = {
      {{"fh", 2, false}, {"old_style", 2, false}, {"opaque", 2, false}, {"plain", 2, false}}},
     {"h5py_zero_variables", {}},
     {"h5py_compressed", {{"z", 2, false}}},
+    {"h5py_chunked",
+     {{"columns", 2, false},
+      {"complex_chunks", 2, false},
+      {"cube", 3, false},
+      {"plain_chunks", 2, false},
+      {"shorts", 2, false}}},
 };
 
 class H5pyReport : public ::testing::TestWithParam<H5pyCase> {};

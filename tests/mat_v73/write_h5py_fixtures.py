@@ -258,6 +258,21 @@ def write_well_formed(directory):
     m.new_ref_name()  # "#refs#" alone is not a variable
     m.close()
 
+    # Chunked datasets with chunks cut by the array's edges, compressed
+    # (deflate alone) or not; "columns" has matio's chunks across the columns.
+    m = new("h5py_chunked")
+    numeric(m.file, "columns", range(6000), [300, 20], chunks=(16, 1), compression="gzip")
+    numeric(m.file, "cube", range(105), [7, 5, 3], chunks=(2, 2, 3), compression="gzip")
+    numeric(m.file, "plain_chunks", range(90), [9, 10], chunks=(4, 4))
+    numeric(m.file, "shorts", range(1000), [10, 100], cls="int16", dtype="<i2", chunks=(7, 3),
+            compression="gzip", compression_opts=9)
+    complex_part = np.arange(40, dtype="<f8")
+    ds = m.file.create_dataset("complex_chunks", data=stored(
+        np.array(list(zip(complex_part, -complex_part)), dtype=[("real", "<f8"), ("imag", "<f8")]),
+        [8, 5]), chunks=(2, 3), compression="gzip")
+    set_class(ds, "double")
+    m.close()
+
     m = new("h5py_compressed")
     numeric(m.file, "z", np.arange(20000) % 97, [100, 200], chunks=(50, 50), compression="gzip",
             shuffle=True)
