@@ -36,9 +36,7 @@ std::vector<std::string> failureLines(const std::string &fileName) {
 }
 
 std::string lastLine(const std::string &text) {
-  if (text.empty()) return "";
-  size_t end = text.size() - 1;
-  size_t start = text.rfind('\n', end == 0 ? 0 : end - 1);
-  if (start == std::string::npos || start == end) start = 0; else ++start;
-  return text.substr(start);
+  if (text.size() < 2) return text;
+  size_t newline = text.rfind('\n', text.size() - 2);  // the end of the line before
+  return newline == std::string::npos ? text : text.substr(newline + 1);
 }

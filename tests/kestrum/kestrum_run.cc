@@ -31,8 +31,11 @@ ProcessResult runKestrum(const std::vector<std::string> &arguments, int timeoutS
   std::string opening = "Reading file " + fileName + "...\n\n";
   bool endsWithMessage =
       std::find(messages.begin(), messages.end(), lastLine(result.out)) != messages.end();
+  bool oneMessage = std::count_if(messages.begin(), messages.end(), [&](const std::string &m) {
+                      return result.out.find(m) != std::string::npos;
+                    }) == 1;
   if (result.exited && result.status == 1 && result.err.empty() && endsWithMessage &&
-      result.out.compare(0, opening.size(), opening) == 0) {
+      oneMessage && result.out.compare(0, opening.size(), opening) == 0) {
     return ::testing::AssertionSuccess();
   }
   return ::testing::AssertionFailure() << "expected a clean failure, " << describe(result)

@@ -62,6 +62,7 @@ std::string withUtf8Names(std::string v6File) {
 }
 
 std::string withSubsystemData(std::string v6File) {
+  if (v6File.size() < fileHeaderBytes) return v6File;
   uint64_t offset = v6File.size();
   // A 1x8 uint8 array with an empty name, as writers store their object data.
   const uint32_t element[] = {14, 56,       // miMATRIX, 56 bytes

@@ -161,9 +161,11 @@ TEST_P(MatioCrossCheckOfVariation, AgreesWhereMatioIsRight) {
   unsigned faults = variation == "uint32_dimensions" ? NoDimensionsWhenUint32 | NoName
                     : variation == "utf8_names"      ? NoName
                                                      : SubsystemDataAsVariable;
+  Fixture original = fixtureById("matio_v6_two_variables");
+  ASSERT_TRUE(std::filesystem::exists(original.path)) << original.path << " was not written";
   ScratchDirectory scratch;
   std::string path = scratch.path() + "/" + variation + ".mat";
-  writeFile(path, GetParam().vary(readFile(fixtureById("matio_v6_two_variables").path)));
+  writeFile(path, GetParam().vary(readFile(original.path)));
   crossCheck(path, faults);
 }
 

@@ -37,6 +37,7 @@ class VariedReport : public ::testing::TestWithParam<FileVariation> {};
 TEST_P(VariedReport, IsThatOfTheOriginal) {
   if (!missingWriter("matio").empty()) GTEST_SKIP() << missingWriter("matio");
   Fixture original = fixtureById("matio_v6_two_variables");
+  ASSERT_TRUE(std::filesystem::exists(original.path)) << original.path << " was not written";
   ScratchDirectory scratch;
   std::string path = scratch.path() + "/" + GetParam().name + ".mat";
   writeFile(path, GetParam().vary(readFile(original.path)));
@@ -57,6 +58,7 @@ class CommandLine : public ::testing::Test {
   void SetUp() override {
     if (!missingWriter("matio").empty()) GTEST_SKIP() << missingWriter("matio");
     twoVariables_ = fixtureById("matio_v6_two_variables");
+    ASSERT_TRUE(std::filesystem::exists(twoVariables_.path)) << twoVariables_.path;
   }
   Fixture twoVariables_;
   ScratchDirectory scratch_;
