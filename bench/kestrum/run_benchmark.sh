@@ -17,9 +17,10 @@
 # --build-dir  the build to measure (default build/default of this repository,
 #              or $KESTRUM_BENCH_BUILD); configured with the default preset if
 #              it does not exist, and the programs needed are built.
-# --runs       runs per measure (default 3). Wall time is the best run, peak
-#              memory the largest maximum resident set size (/usr/bin/time -v).
-#              The page cache is warmed with one cat of each file first.
+# --runs       rounds (default 3), each running every program once. Wall time
+#              and CPU time (user + system) are the best round's, peak memory
+#              the largest maximum resident set size (/usr/bin/time -v). The
+#              page cache is warmed with one cat of each file first.
 # Exits 0 when every target is met, 1 when one is missed, 2 on bad usage.
 set -euo pipefail
 export LC_ALL=C
@@ -41,6 +42,7 @@ while [ $# -gt 0 ]; do
     *) usage ;;
   esac
 done
+build_dir=$(realpath -m "$build_dir")
 case "$(realpath -m "$data_dir")/" in
   "$repo"/*) echo "The data directory must lie outside the repository: $data_dir" >&2; exit 2 ;;
 esac
@@ -67,17 +69,19 @@ ensure_time_tool() {
   DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends time >/dev/null
 }
 
-build_programs() {
-  echo "Building kestrum and the benchmark's helpers in $build_dir"
-  if { [ -f "$build_dir/CMakeCache.txt" ] || cmake --preset default -B "$build_dir"; } \
-      >"$work/build.log" 2>&1 &&
-    cmake --build "$build_dir" --target kestrum make_bench_mat matio_read_all inflate_streams \
-      >>"$work/build.log" 2>&1; then
-    return
-  fi
+build_failed() {
   cat "$work/build.log" >&2
   echo "Building failed; the helpers also need matio (Debian package libmatio-dev)" >&2
   exit 1
+}
+
+build_programs() {
+  echo "Building kestrum and the benchmark's helpers in $build_dir"
+  if [ ! -f "$build_dir/CMakeCache.txt" ]; then
+    (cd "$repo" && cmake --preset default -B "$build_dir") >"$work/build.log" 2>&1 || build_failed
+  fi
+  cmake --build "$build_dir" --target kestrum make_bench_mat matio_read_all inflate_streams \
+    >>"$work/build.log" 2>&1 || build_failed
 }
 
 # Prints bytes as decimal gigabytes with one decimal.
