@@ -191,6 +191,7 @@ print_rows() {
     printf '%-21s %7.1f MB' "$file" "$(stat -c %s "$data_dir/$file" | awk '{ print $1 / 1e6 }')"
     for tool in kestrum matio inflate cat; do
       if [ -n "${values[$file:$tool]:-}" ]; then
+        # shellcheck disable=SC2059  # FORMAT is one of this script's own
         printf " %16s" "$(printf "$format" "${values[$file:$tool]}")"
       else
         printf ' %16s' n/a
@@ -203,6 +204,7 @@ print_rows() {
 print_tables() {
   local -A peak_mib
   local key
+  # shellcheck disable=SC2034  # read by print_rows through a name reference
   for key in "${!peak[@]}"; do peak_mib[$key]=$(mebibytes "${peak[$key]}"); done
   echo
   echo "Best of $runs runs, page cache warm"
