@@ -96,6 +96,8 @@ bool loadChunk(hid_t dataset, const ChunkGrid &grid, const hsize_t *origin,
     chunk.swap(stored);
     return true;
   }
+  // Deflate cannot inflate a stream to more than about 1032 times its size.
+  if (grid.chunkBytes / 1032 > stored.size()) return false;
   chunk.resize(grid.chunkBytes);
   uLongf inflated = static_cast<uLongf>(grid.chunkBytes);
   return uncompress(chunk.data(), &inflated, stored.data(), static_cast<uLong>(stored.size())) ==
