@@ -65,7 +65,6 @@ INSTANTIATE_TEST_SUITE_P(
                       DamageSource{"octave_v4_version4_classes", v4Cuts},
                       DamageSource{"matio_v6_two_variables", v5Cuts},
                       DamageSource{"matio_v7_two_variables", v5Cuts},
-                      DamageSource{"octave_v6_two_variables", v5Cuts},
                       DamageSource{"octave_v7_two_variables", v5Cuts},
                       DamageSource{"matio_v6_every_class", v5Cuts},
                       DamageSource{"matio_v7_every_class", v5Cuts},
