@@ -5,7 +5,11 @@ gateway call (output allocation included) against numpy's a*s.
 Usage: /usr/bin/python3 bench/quenvor/plugin_call_vs_numpy.py [BUILD_DIR]
 (BUILD_DIR defaults to build/default; it must hold bin/quenvor_bench).
 
-Prints a table and checks the targets: multiplyRow at least 0.9 times the
+Both sides are measured in CPU time of this process (kernel time for page
+faults included), the best of all runs: three rounds, each running the C++
+benchmarks (three repetitions each) and then numpy (timeit, three repeats),
+so that both see the machine in the same states. Other work on a shared
+machine stretches wall-clock times but not these. Prints a table and checks the targets: multiplyRow at least 0.9 times the
 plain loop's bandwidth at n = 1e7; the whole call no slower than numpy for
 n of 1e6 and more. Exits 1 if a target is missed.
 """
@@ -13,6 +17,7 @@ import json
 import os
 import subprocess
 import sys
+import time
 import timeit
 
 # Old OpenBLAS builds need these on some processors; they only slow numpy here.
@@ -21,16 +26,19 @@ os.environ.pop("OPENBLAS_L2_SIZE", None)
 import numpy as np  # noqa: E402
 
 SIZES = [3, 1000, 100000, 1000000, 10000000, 100000000]
+ROUNDS = 3
 
 
 def run_benchmarks(build_dir):
     program = os.path.join(build_dir, "bin", "quenvor_bench")
-    output = subprocess.run([program, "--benchmark_format=json"], check=True,
+    output = subprocess.run([program, "--benchmark_format=json", "--benchmark_min_time=0.2"], check=True,
                             capture_output=True, text=True).stdout
     results = {}
     for entry in json.loads(output)["benchmarks"]:
+        if entry.get("aggregate_name") != "min":
+            continue
         name, n = entry["name"].split("/")[:2]
-        seconds = entry["real_time"] * {"ns": 1e-9, "us": 1e-6, "ms": 1e-3, "s": 1.0}[entry["time_unit"]]
+        seconds = entry["cpu_time"] * {"ns": 1e-9, "us": 1e-6, "ms": 1e-3, "s": 1.0}[entry["time_unit"]]
         results[(name, int(n))] = seconds
     return results
 
@@ -38,9 +46,9 @@ def run_benchmarks(build_dir):
 def numpy_seconds(n):
     a = np.full(n, 1.5)
     s = 3.0
-    timer = timeit.Timer(lambda: a * s)
+    timer = timeit.Timer(lambda: a * s, timer=time.process_time)
     number, _ = timer.autorange()
-    return min(timer.repeat(repeat=5, number=number)) / number
+    return min(timer.repeat(repeat=3, number=number)) / number
 
 
 def gb_per_second(n, seconds):
@@ -56,15 +64,22 @@ def time_text(seconds):
 
 def main():
     build_dir = sys.argv[1] if len(sys.argv) > 1 else "build/default"
-    measured = run_benchmarks(build_dir)
-    print(f"numpy {np.__version__}, python {sys.version.split()[0]}")
+    measured, numpy_best = {}, {}
+    for _ in range(ROUNDS):
+        for key, seconds in run_benchmarks(build_dir).items():
+            measured[key] = min(seconds, measured.get(key, seconds))
+        for n in SIZES:
+            seconds = numpy_seconds(n)
+            numpy_best[n] = min(seconds, numpy_best.get(n, seconds))
+    print(f"numpy {np.__version__}, python {sys.version.split()[0]}, "
+          f"load average {os.getloadavg()[0]:.1f} on {os.cpu_count()} cores")
     print()
     print("| n | multiplyRow GB/s | scale loop GB/s | ratio | gateway call | numpy a*s | call/numpy |")
     print("|---|---|---|---|---|---|---|")
     failures = []
     for n in SIZES:
         call = measured[("BM_GatewayCall", n)]
-        numpy_call = numpy_seconds(n)
+        numpy_call = numpy_best[n]
         kernel = measured.get(("BM_MultiplyRow", n))
         loop = measured.get(("BM_ScaleLoop", n))
         kernel_cells = ["-", "-", "-"]

@@ -32,9 +32,7 @@ namespace {
 
 void *allocateZeroed(size_t count, size_t size) {
   if (size != 0 && count > SIZE_MAX / size) throw std::bad_alloc();
-  void *data = allocateData(count * size);
-  if (data != nullptr) std::memset(data, 0, count * size);
-  return data;
+  return allocateZeroedData(count * size);
 }
 
 std::unique_ptr<mxArray> newArray(ArrayClass cls, std::vector<size_t> dims) {

@@ -85,6 +85,8 @@ LIBMX_API size_t numberOfElements(const mxArray &array);
 // blocks are aligned and offered to transparent huge pages. Throws
 // std::bad_alloc when memory cannot be had. Freed with freeData.
 LIBMX_API void *allocateData(size_t bytes);
+// The same, zeroed.
+LIBMX_API void *allocateZeroedData(size_t bytes);
 LIBMX_API void freeData(void *data);
 
 // New arrays, owned by the caller until mxDestroyArray. Dimensions are

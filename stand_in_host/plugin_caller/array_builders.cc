@@ -12,6 +12,7 @@ namespace builders {
 namespace {
 
 constexpr size_t kMaxCount = INT32_MAX;
+constexpr size_t kMaxDataBytes = size_t(1) << 31;
 // Each element of a cell or struct array is an array of its own.
 constexpr size_t kMaxContainerCount = size_t(1) << 20;
 
@@ -85,6 +86,9 @@ void checkDims(const std::vector<size_t> &dims) {
 
 ArrayPtr makeFull(ArrayClass cls, std::vector<size_t> dims, bool complex) {
   checkDims(dims);
+  if (countOf(dims) > kMaxDataBytes / elementSize(cls)) {
+    throw LiteralError("array of size " + dimsText(dims) + " needs more than 2 GiB");
+  }
   return ArrayPtr(standin::createNumeric(cls, std::move(dims), complex));
 }
 

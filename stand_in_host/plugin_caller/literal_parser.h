@@ -8,7 +8,7 @@
 //   complex(A,B)  sparse(M)  reshape(M,[2 2 2])  reshape(M,2,2,2)
 //   {1, 'a'; [1 2], {}}  cell(2,3)  struct('name', V, ...)  struct()
 // Dimensions are non-negative integers; an array holds at most 2^31-1
-// elements. Conversions to integer classes round half away from zero and
+// elements and 2 GiB of data (a cell or struct array 2^20 elements). Conversions to integer classes round half away from zero and
 // saturate, as MATLAB's do.
 #ifndef STAND_IN_HOST_PLUGIN_CALLER_LITERAL_PARSER_H
 #define STAND_IN_HOST_PLUGIN_CALLER_LITERAL_PARSER_H

@@ -181,6 +181,7 @@ TEST(LiteralParserTest, RefusesMalformedLiteralsWithAClearReason) {
       {"zeros(1.5)", "a dimension must be a non-negative integer"},
       {"zeros(2,2,'cell')", "'cell' is not a numeric class"},
       {"zeros(100000,100000)", "too large"},
+      {"ones(40000,40000)", "needs more than 2 GiB"},
       {"cell(2000,2000)", "at most 1048576 elements"},
       {"reshape([1 2 3], [2 2])", "does not hold the 3 elements"},
       {"complex([1 2], 3)", "the parts differ in size"},
