@@ -12,7 +12,7 @@
 #include "mat.h"
 #include "mat_v4_reader.h"
 #include "mat_v5_reader.h"
-#include "mat_v73_reader.h"
+#include "mat_v73_isolated.h"
 
 enum class MatFormat { Version4, Version5, Version73 };
 
@@ -21,7 +21,7 @@ struct MATFile_tag {
   MatFormat format = MatFormat::Version5;
   mat_v5::FileHeader v5Header;
   uint64_t nextOffset = 0;  // where the next variable's record or element starts
-  mat_v73::File v73File;
+  mat_v73::IsolatedFile v73File;  // libhdf5 runs in a reader process of its own
   size_t nextIndex = 0;  // version 7.3: the next variable's place in the directory
 };
 

@@ -7,6 +7,7 @@
 #include "mat_v73_chunks.h"
 #include "mat_v73_describe.h"
 #include "mat_v73_id.h"
+#include "mat_v73_shared_data.h"
 #include "matrix.h"
 
 namespace mat_v73 {
@@ -105,8 +106,8 @@ ArrayPtr readNumeric(hid_t dataset, const Description &d) {
   if (size == 0 || !holdsElements(dataset, count)) return nullptr;
   if (count > SIZE_MAX / size) throw std::bad_alloc();
   array->hasData = true;
-  array->real = standin::allocateData(count * size);
-  if (d.complex) array->imag = standin::allocateData(count * size);
+  array->real = allocateArrayData(count * size);
+  if (d.complex) array->imag = allocateArrayData(count * size);
   if (!readValues(dataset, count, d.cls, d.complex, *array)) return nullptr;
   return array;
 }
