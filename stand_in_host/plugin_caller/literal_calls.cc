@@ -29,7 +29,8 @@ std::string charText(const mxArray &array) {
   std::string text;
   size_t count = standin::numberOfElements(array);
   for (size_t i = 0; i < count; ++i) {
-    text += static_cast<char>(builders::elementValue(array, i, false));
+    // A code unit (0 to 65535) wraps into a char; a double above 127 would not convert.
+    text += static_cast<char>(static_cast<uint16_t>(builders::elementValue(array, i, false)));
   }
   return text;
 }
