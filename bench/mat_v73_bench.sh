@@ -131,7 +131,9 @@ failures=0
 for file in "${files[@]}"; do
   printf '%-24s %9d ' "$file" $(($(stat -c %s "$data_dir/$file") / 1000000))
   for tool in "${tools[@]}"; do
-    printf ' %-15s' "$(printf '%.2f s %d' "${wall[$file:$tool]}" $((peak[$file:$tool] / 1024)))"
+    key=$file:$tool
+    mib=$((${peak[$key]} / 1024))
+    printf ' %-15s' "$(printf '%.2f s %d' "${wall[$key]}" "$mib")"
   done
   if [ -z "${note[$file:kestrum]:-}" ] && smaller "${wall[$file:kestrum]}" "${wall[$file:matio]}" &&
     smaller "${wall[$file:kestrum]}" "${wall[$file:h5py]}"; then
