@@ -13,4 +13,8 @@ for preset in default sanitize; do
   cmake --preset "$preset" >/dev/null
   cmake --build --preset "$preset"
   ctest --preset "$preset" -j2
+  if [ "$preset" = sanitize ]; then
+    echo "== fuzz smoke run"
+    fuzz/smoke.sh
+  fi
 done
