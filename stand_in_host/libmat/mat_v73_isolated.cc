@@ -125,6 +125,7 @@ bool IsolatedFile::open(const char *path, uint64_t fileSize) {
   }
   ::close(sockets[1]);
   socket_ = sockets[0];
+  dataFile_ = ::open(path, O_RDONLY | O_CLOEXEC);
   fileSize_ = fileSize;
   if (reader_ < 0) {
     abandon();
@@ -146,6 +147,7 @@ bool IsolatedFile::close() {
   bool closed = sendRequest(socket_, CloseFile) && answerSucceeded(answer, unused);
   ::close(socket_);
   socket_ = -1;
+  closeDataFile();
   int status = 0;
   bool ended = waitpid(reader_, &status, 0) == reader_ && WIFEXITED(status) &&
                WEXITSTATUS(status) == 0;
@@ -153,9 +155,15 @@ bool IsolatedFile::close() {
   return closed && ended;
 }
 
+void IsolatedFile::closeDataFile() const {
+  if (dataFile_ >= 0) ::close(dataFile_);
+  dataFile_ = -1;
+}
+
 void IsolatedFile::abandon() const {
   if (socket_ >= 0) ::close(socket_);
   socket_ = -1;
+  closeDataFile();
   if (reader_ > 0) {
     kill(reader_, SIGKILL);
     waitpid(reader_, nullptr, 0);
@@ -200,7 +208,7 @@ mxArray *IsolatedFile::readVariable(size_t &index, bool whole) const {
   index = static_cast<size_t>(next);
   mxArray *array = nullptr;
   try {
-    if (status == Succeeded) array = answer.getArray(memoryFile);
+    if (status == Succeeded) array = answer.getArray({memoryFile, dataFile_});
   } catch (const std::bad_alloc &) {
     array = nullptr;
   }

@@ -4,9 +4,8 @@
 //
 // matOpen starts the reader process, which opens the file with libhdf5 and
 // serves the listing and each read; matClose ends it. Arrays come back over
-// a socket, their large data blocks as pages of a memory file that the
-// reader process filled and this process maps in place, so that the data is
-// not copied.
+// a socket, their data as mat_v73_shared_data.h delivers it: large blocks
+// are not copied from one process to the other.
 #ifndef STAND_IN_HOST_LIBMAT_MAT_V73_ISOLATED_H
 #define STAND_IN_HOST_LIBMAT_MAT_V73_ISOLATED_H
 
@@ -48,9 +47,11 @@ class IsolatedFile {
  private:
   // Ends the reader process at once (after a failure it cannot recover).
   void abandon() const;
+  void closeDataFile() const;
 
   mutable int socket_ = -1;
   mutable pid_t reader_ = -1;
+  mutable int dataFile_ = -1;  // the MAT-file, for data read straight from it
   uint64_t fileSize_ = 0;
 };
 

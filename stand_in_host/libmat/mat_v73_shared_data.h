@@ -1,45 +1,60 @@
-// Array data that a reader process shares with the process it reads for:
-// large blocks live in pages of a memory file that both map, so that the
-// data is written once, by libhdf5, and never copied.
-//
-// A block is an ordinary heap block (posix_memalign, page-aligned) whose
-// whole pages are then mapped from the memory file in place: freeData
-// releases it like any other block, and the memory file's pages go with the
-// last mapping of them. The bytes after the last whole page stay private and
-// travel with the array's description.
+// How the data of the arrays a reader process builds gets to the process it
+// reads for, without a second copy:
+// - a large block whose dataset lies in the file as it is needed in memory
+//   (contiguous, unfiltered, of the memory type) is not read at all: the
+//   receiving process reads it from the file itself, straight into its own
+//   block;
+// - any other large block is filled, by libhdf5, in pages of a memory file
+//   that both processes map. The block is an ordinary heap block
+//   (posix_memalign) whose whole pages are then mapped from the memory file
+//   in place, so that freeData releases it like any other block; the memory
+//   file's pages go with the last mapping of them. The bytes after the last
+//   whole page travel with the array's description;
+// - small blocks travel with the description.
 #ifndef STAND_IN_HOST_LIBMAT_MAT_V73_SHARED_DATA_H
 #define STAND_IN_HOST_LIBMAT_MAT_V73_SHARED_DATA_H
+
+#include <hdf5.h>
 
 #include <cstddef>
 #include <cstdint>
 
 namespace mat_v73 {
 
-// Allocates data for an array the version 7.3 reader builds: from the
-// shared memory file while one is being filled, else as libmx does.
-// Throws std::bad_alloc when memory cannot be had.
+// Allocates data for an array the version 7.3 reader builds. Throws
+// std::bad_alloc when memory cannot be had.
 void *allocateArrayData(size_t bytes);
 
-// Where a block lies in the memory file: `wholeBytes` from `offset`.
-struct SharedRegion {
-  uint64_t offset = 0;
-  size_t wholeBytes = 0;
+// Called before `buffer` is filled from `dataset`: true if the receiving
+// process will read the data from the file itself, so that it need not be
+// read here. Otherwise a large buffer is given pages of the memory file.
+bool leaveForReceiver(hid_t dataset, hid_t memoryType, void *buffer);
+
+// How a block reaches the receiving process.
+enum class Delivery { Inline, SharedPages, FromFile };
+
+struct BlockDelivery {
+  Delivery how = Delivery::Inline;
+  uint64_t offset = 0;    // in the memory file, or in the MAT-file
+  size_t wholeBytes = 0;  // shared pages: the bytes they hold
 };
 
-// In the reader process: blocks allocated from now on are shared through a
-// new memory file (until endSharing).
+// In the reader process: blocks allocated from now on may be delivered other
+// than inline (until endSharing).
 void beginSharing();
-// The region of the block starting at `data`; false if it is not shared.
-bool findSharedRegion(const void *data, SharedRegion &region);
-// The memory file holding this read's shared blocks; -1 if there is none.
+// How the block starting at `data` is delivered.
+BlockDelivery deliveryOf(const void *data);
+// The memory file holding this read's shared pages; -1 if there is none.
 int sharedFile();
-// Forgets the blocks and closes the memory file (mapped blocks stay valid).
+// Forgets the blocks and closes the memory file (mapped pages stay valid).
 void endSharing();
 
 // In the receiving process: a new block of `bytes` bytes whose first
-// `region.wholeBytes` bytes are the region's pages of `memoryFile`. The
+// `delivery.wholeBytes` bytes are the delivered pages of `memoryFile`. The
 // rest is left for the caller to fill. Freed with standin::freeData.
-void *adoptSharedBlock(int memoryFile, const SharedRegion &region, size_t bytes);
+void *adoptSharedPages(int memoryFile, const BlockDelivery &delivery, size_t bytes);
+// A new block of `bytes` bytes read from `dataFile` at `delivery.offset`.
+void *readFromFile(int dataFile, const BlockDelivery &delivery, size_t bytes);
 
 }  // namespace mat_v73
 

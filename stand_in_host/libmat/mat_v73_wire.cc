@@ -16,7 +16,7 @@ namespace mat_v73 {
 
 namespace {
 
-enum BlockKind : uint8_t { NoBlock = 0, InlineBlock = 1, SharedBlock = 2 };
+enum BlockKind : uint8_t { NoBlock = 0, InlineBlock = 1, SharedBlock = 2, FileBlock = 3 };
 enum Flags : uint8_t { Complex = 1, Global = 2, Sparse = 4, HasData = 8 };
 
 // Nesting the reader refuses long before this; a deeper description is broken.
@@ -43,21 +43,27 @@ Blocks blocksOf(mxArray &array) {
 }
 
 void putBlock(Message &message, const void *data, size_t bytes) {
-  SharedRegion region;
   if (data == nullptr) {
     message.putNumber(NoBlock);
     return;
   }
-  bool shared = findSharedRegion(data, region);
-  message.putNumber(shared ? SharedBlock : InlineBlock);
-  message.putNumber(bytes);
-  size_t inlineFrom = 0;
-  if (shared) {
-    message.putNumber(region.offset);
-    message.putNumber(region.wholeBytes);
-    inlineFrom = region.wholeBytes;
+  BlockDelivery delivery = deliveryOf(data);
+  switch (delivery.how) {
+    case Delivery::Inline: message.putNumber(InlineBlock); break;
+    case Delivery::SharedPages: message.putNumber(SharedBlock); break;
+    case Delivery::FromFile: message.putNumber(FileBlock); break;
   }
-  message.bytes.append(static_cast<const char *>(data) + inlineFrom, bytes - inlineFrom);
+  message.putNumber(bytes);
+  if (delivery.how == Delivery::FromFile) {
+    message.putNumber(delivery.offset);
+    return;
+  }
+  if (delivery.how == Delivery::SharedPages) {
+    message.putNumber(delivery.offset);
+    message.putNumber(delivery.wholeBytes);
+  }
+  message.bytes.append(static_cast<const char *>(data) + delivery.wholeBytes,
+                       bytes - delivery.wholeBytes);
 }
 
 }  // namespace
@@ -184,29 +190,35 @@ bool Receiver::getText(std::string &text) {
   return getBytes(&text[0], length);
 }
 
-bool Receiver::getData(int memoryFile, size_t bytes, void *&data) {
+bool Receiver::getData(const DataSources &sources, size_t bytes, void *&data) {
   uint64_t kind = 0, size = 0;
   if (!getNumber(kind)) return false;
   if (kind == NoBlock) return true;
   if (!getNumber(size) || size != bytes || bytes == 0) return false;
-  SharedRegion region;
+  BlockDelivery delivery;
+  if (kind == FileBlock) {
+    if (!getNumber(delivery.offset) || sources.dataFile < 0) return false;
+    data = readFromFile(sources.dataFile, delivery, bytes);
+    return data != nullptr;
+  }
   if (kind == SharedBlock) {
     uint64_t whole = 0;
-    if (!getNumber(region.offset) || !getNumber(whole) || whole > bytes || memoryFile < 0) {
+    if (!getNumber(delivery.offset) || !getNumber(whole) || whole > bytes ||
+        sources.memoryFile < 0) {
       return false;
     }
-    region.wholeBytes = whole;
-    data = adoptSharedBlock(memoryFile, region, bytes);
+    delivery.wholeBytes = whole;
+    data = adoptSharedPages(sources.memoryFile, delivery, bytes);
     if (data == nullptr) return false;
   } else if (kind == InlineBlock) {
     data = standin::allocateData(bytes);
   } else {
     return false;
   }
-  return getBytes(static_cast<char *>(data) + region.wholeBytes, bytes - region.wholeBytes);
+  return getBytes(static_cast<char *>(data) + delivery.wholeBytes, bytes - delivery.wholeBytes);
 }
 
-bool Receiver::getArrayInto(mxArray &array, int memoryFile, unsigned depth) {
+bool Receiver::getArrayInto(mxArray &array, const DataSources &sources, unsigned depth) {
   uint64_t cls = 0, flags = 0, count = 0;
   if (depth > kMaxDepth || !getNumber(cls) || !getNumber(flags) || !getNumber(count) ||
       count < 2 || count > 64) {
@@ -236,21 +248,21 @@ bool Receiver::getArrayInto(mxArray &array, int memoryFile, unsigned depth) {
   }
   Blocks blocks = blocksOf(array);
   for (int i = 0; i < 4; ++i) {
-    if (!getData(memoryFile, blocks.bytes[i], *blocks.data[i])) return false;
+    if (!getData(sources, blocks.bytes[i], *blocks.data[i])) return false;
   }
   if (!getNumber(count)) return false;
   for (uint64_t i = 0; i < count; ++i) {
     array.children.push_back(nullptr);
     mxArray *child = new mxArray;
     array.children.back() = child;  // destroyed with the array if incomplete
-    if (!getArrayInto(*child, memoryFile, depth + 1)) return false;
+    if (!getArrayInto(*child, sources, depth + 1)) return false;
   }
   return true;
 }
 
-mxArray *Receiver::getArray(int memoryFile) {
+mxArray *Receiver::getArray(const DataSources &sources) {
   standin::ArrayPtr array(new mxArray);
-  return getArrayInto(*array, memoryFile, 0) ? array.release() : nullptr;
+  return getArrayInto(*array, sources, 0) ? array.release() : nullptr;
 }
 
 }  // namespace mat_v73

@@ -1,8 +1,7 @@
 // What the version 7.3 reader process and the process it reads for say to
 // each other over a stream socket: requests, answers and whole arrays. An
 // array goes as its description (class, dimensions, flags, names, children)
-// with its data: small blocks inline, large ones as regions of the memory
-// file passed along with the answer.
+// with its data as mat_v73_shared_data.h delivers it.
 #ifndef STAND_IN_HOST_LIBMAT_MAT_V73_WIRE_H
 #define STAND_IN_HOST_LIBMAT_MAT_V73_WIRE_H
 
@@ -20,9 +19,15 @@ struct Message {
   std::string bytes;
   void putNumber(uint64_t value);
   void putText(const std::string &text);
-  // The array and everything in it; large data blocks as regions of the
-  // current shared memory file.
+  // The array and everything in it.
   void putArray(const mxArray &array);
+};
+
+// Where delivered data blocks are read from: the memory file sent with the
+// answer (or -1) and the MAT-file.
+struct DataSources {
+  int memoryFile = -1;
+  int dataFile = -1;
 };
 
 // Reads messages from a socket. Every failure (the other side gone, a
@@ -39,14 +44,14 @@ class Receiver {
   bool getNumber(uint64_t &value);
   bool getText(std::string &text);
   // A new array owned by the caller; null on failure.
-  mxArray *getArray(int memoryFile);
+  mxArray *getArray(const DataSources &sources);
 
  private:
   // Waits until the socket has something to read; false at the deadline.
   bool waitForInput() const;
   bool getBytes(void *destination, size_t length);
-  bool getData(int memoryFile, size_t bytes, void *&data);
-  bool getArrayInto(mxArray &array, int memoryFile, unsigned depth);
+  bool getData(const DataSources &sources, size_t bytes, void *&data);
+  bool getArrayInto(mxArray &array, const DataSources &sources, unsigned depth);
 
   int socket_;
   Deadline deadline_;
