@@ -8,20 +8,99 @@
 #include "mx_array.h"
 
 #if defined(__linux__)
+#include <pthread.h>
 #include <sys/mman.h>
+
+#include <unordered_map>
+#endif
+
+// Outside the sanitizer build, the block of the last large array freed is
+// kept and handed to the next large allocation that fits: a program that
+// frees each array before it reads the next (as a MAT-file report does)
+// then has the kernel clear the pages of its largest array once, not those
+// of every array. The kept block is never larger than the largest array
+// freed, so peak memory does not grow. The sanitizer build allocates every
+// block anew, at its exact size.
+#if defined(__linux__) && !defined(__SANITIZE_ADDRESS__)
+#define STANDIN_REUSE_LARGE_BLOCKS 1
 #endif
 
 namespace standin {
 
 namespace {
 constexpr size_t kHugePage = size_t(2) << 20;
+constexpr size_t kLargeBlock = 4 * kHugePage;
+
+#if defined(STANDIN_REUSE_LARGE_BLOCKS)
+struct LargeBlocks {
+  pthread_mutex_t lock = PTHREAD_MUTEX_INITIALIZER;
+  std::unordered_map<void *, size_t> capacityOf;  // large blocks handed out
+  void *spare = nullptr;
+  size_t spareCapacity = 0;
+};
+
+LargeBlocks &largeBlocks() {
+  static LargeBlocks *blocks = new LargeBlocks;  // lives as long as the process
+  return *blocks;
 }
+
+void *allocateLargeBlock(size_t bytes) {
+  LargeBlocks &blocks = largeBlocks();
+  pthread_mutex_lock(&blocks.lock);
+  void *data = nullptr;
+  size_t capacity = bytes;
+  if (blocks.spare != nullptr && blocks.spareCapacity >= bytes) {
+    data = blocks.spare;
+    capacity = blocks.spareCapacity;
+  } else {
+    std::free(blocks.spare);
+    if (posix_memalign(&data, kHugePage, bytes) != 0) data = nullptr;
+    if (data != nullptr) madvise(data, bytes & ~(kHugePage - 1), MADV_HUGEPAGE);
+  }
+  blocks.spare = nullptr;
+  blocks.spareCapacity = 0;
+  try {
+    if (data != nullptr) blocks.capacityOf[data] = capacity;
+  } catch (const std::bad_alloc &) {
+    std::free(data);
+    data = nullptr;
+  }
+  pthread_mutex_unlock(&blocks.lock);
+  if (data == nullptr) throw std::bad_alloc();
+  return data;
+}
+
+// Keeps a freed large block as the spare (the larger of it and the current
+// one); true if the block was a large one.
+bool keepLargeBlock(void *data) {
+  LargeBlocks &blocks = largeBlocks();
+  pthread_mutex_lock(&blocks.lock);
+  auto found = blocks.capacityOf.find(data);
+  bool large = found != blocks.capacityOf.end();
+  if (large) {
+    size_t capacity = found->second;
+    blocks.capacityOf.erase(found);
+    if (capacity >= blocks.spareCapacity) {
+      std::free(blocks.spare);
+      blocks.spare = data;
+      blocks.spareCapacity = capacity;
+    } else {
+      std::free(data);
+    }
+  }
+  pthread_mutex_unlock(&blocks.lock);
+  return large;
+}
+#endif
+}  // namespace
 
 void *allocateData(size_t bytes) {
   if (bytes == 0) return nullptr;
   void *data = nullptr;
-#if defined(__linux__)
-  if (bytes >= 4 * kHugePage) {
+#if defined(STANDIN_REUSE_LARGE_BLOCKS)
+  if (bytes >= kLargeBlock) return allocateLargeBlock(bytes);
+#elif defined(__linux__)
+  if (bytes >= kLargeBlock) {
     if (posix_memalign(&data, kHugePage, bytes) != 0) throw std::bad_alloc();
     madvise(data, bytes & ~(kHugePage - 1), MADV_HUGEPAGE);
     return data;
@@ -41,7 +120,7 @@ void *allocateZeroedData(size_t bytes) {
   void *data = std::calloc(1, bytes);
   if (data == nullptr) throw std::bad_alloc();
 #if defined(__linux__)
-  if (bytes >= 4 * kHugePage) {
+  if (bytes >= kLargeBlock) {
     uintptr_t start = (reinterpret_cast<uintptr_t>(data) + kHugePage - 1) & ~(kHugePage - 1);
     uintptr_t end = (reinterpret_cast<uintptr_t>(data) + bytes) & ~(kHugePage - 1);
     if (end > start) madvise(reinterpret_cast<void *>(start), end - start, MADV_HUGEPAGE);
@@ -50,6 +129,12 @@ void *allocateZeroedData(size_t bytes) {
   return data;
 }
 
-void freeData(void *data) { std::free(data); }
+void freeData(void *data) {
+  if (data == nullptr) return;
+#if defined(STANDIN_REUSE_LARGE_BLOCKS)
+  if (keepLargeBlock(data)) return;
+#endif
+  std::free(data);
+}
 
 }  // namespace standin
