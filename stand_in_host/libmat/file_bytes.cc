@@ -5,7 +5,9 @@
 
 #include "file_bytes.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -18,6 +20,12 @@
 #endif
 
 static_assert(sizeof(off_t) >= 8, "file offsets must be 64-bit");
+
+namespace {
+// Reads shorter than this go through the read-ahead window.
+constexpr size_t kSmallRead = size_t(16) << 10;
+constexpr size_t kWindowSize = size_t(64) << 10;
+}  // namespace
 
 FileBytes::~FileBytes() { close(); }
 
@@ -40,11 +48,30 @@ bool FileBytes::close() {
   int result = ::close(fd_);
   fd_ = -1;
   size_ = 0;
+  window_.clear();
   return result == 0;
 }
 
 bool FileBytes::readAt(uint64_t offset, void *destination, size_t length) const {
   if (fd_ < 0 || !holds(offset, length)) return false;
+  if (length >= kSmallRead) return readFromFile(offset, destination, length);
+  bool inWindow = offset >= windowOffset_ && offset - windowOffset_ <= window_.size() &&
+                  length <= window_.size() - (offset - windowOffset_);
+  if (!inWindow && !fillWindow(offset)) return false;
+  if (length > 0) std::memcpy(destination, window_.data() + (offset - windowOffset_), length);
+  return true;
+}
+
+bool FileBytes::fillWindow(uint64_t offset) const {
+  size_t length = static_cast<size_t>(std::min<uint64_t>(kWindowSize, size_ - offset));
+  window_.resize(length);
+  windowOffset_ = offset;
+  if (readFromFile(offset, window_.data(), length)) return true;
+  window_.clear();
+  return false;
+}
+
+bool FileBytes::readFromFile(uint64_t offset, void *destination, size_t length) const {
   char *out = static_cast<char *>(destination);
   while (length > 0) {
     // Reads of at most 1 GiB at a time, which every platform accepts.

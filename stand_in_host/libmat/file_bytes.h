@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 class FileBytes {
  public:
@@ -24,11 +25,18 @@ class FileBytes {
     return offset <= size_ && length <= size_ - offset;
   }
   // Reads exactly `length` bytes at `offset`; false if they are not all there.
+  // Small reads are served from a read-ahead window, so that walking many
+  // small elements costs a system call per window, not per element.
   bool readAt(uint64_t offset, void *destination, size_t length) const;
 
  private:
+  bool readFromFile(uint64_t offset, void *destination, size_t length) const;
+  bool fillWindow(uint64_t offset) const;
+
   int fd_ = -1;
   uint64_t size_ = 0;
+  mutable std::vector<unsigned char> window_;  // the bytes at windowOffset_
+  mutable uint64_t windowOffset_ = 0;
 };
 
 #endif
