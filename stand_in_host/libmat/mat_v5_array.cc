@@ -224,8 +224,7 @@ bool readData(Span &body, const MatrixHeader &header, mxArray &array, int depth)
 ArrayPtr readMatrix(Span &body, bool whole, int depth) {
   MatrixHeader header;
   if (depth > kMaxDepth || !readMatrixHeader(body, header)) return nullptr;
-  size_t count = 0;
-  if (!standin::countElements(header.dims, count)) return nullptr;
+  if (!standin::elementCountFits64(header.dims)) return nullptr;
   ArrayPtr array = headerArray(header);
   if (!whole) return array;
   array->hasData = true;

@@ -18,6 +18,15 @@ bool countElements(const std::vector<size_t> &dims, size_t &count) {
   return true;
 }
 
+bool elementCountFits64(const std::vector<size_t> &dims) {
+  uint64_t total = 1;
+  for (size_t d : dims) {
+    if (d != 0 && total > UINT64_MAX / d) return false;
+    total *= d;
+  }
+  return true;
+}
+
 void normalizeDims(std::vector<size_t> &dims) {
   while (dims.size() > 2 && dims.back() == 1) dims.pop_back();
   while (dims.size() < 2) dims.push_back(dims.empty() ? 0 : 1);
@@ -38,8 +47,7 @@ void *allocateZeroed(size_t count, size_t size) {
 std::unique_ptr<mxArray> newArray(ArrayClass cls, std::vector<size_t> dims) {
   auto array = std::make_unique<mxArray>();
   normalizeDims(dims);
-  size_t count = 0;
-  if (!countElements(dims, count)) throw std::bad_alloc();
+  if (!elementCountFits64(dims)) throw std::bad_alloc();
   array->cls = cls;
   array->dims = std::move(dims);
   return array;

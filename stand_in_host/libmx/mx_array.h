@@ -77,6 +77,11 @@ using ArrayPtr = std::unique_ptr<mxArray, ArrayDeleter>;
 
 // Number of elements of the given dimensions; false if it overflows size_t.
 LIBMX_API bool countElements(const std::vector<size_t> &dims, size_t &count);
+// True if the number of elements of the given dimensions fits 64 bits. An
+// array's shape is checked with this, so that a header reads the same on
+// 32-bit and 64-bit hosts; only allocating its data needs the count to fit
+// size_t.
+LIBMX_API bool elementCountFits64(const std::vector<size_t> &dims);
 // Drops trailing singleton dimensions beyond the second, pads to two.
 LIBMX_API void normalizeDims(std::vector<size_t> &dims);
 LIBMX_API size_t numberOfElements(const mxArray &array);
