@@ -32,10 +32,17 @@ std::string readFile(const std::string &path) {
 
 std::string scratch(const std::string &name) { return std::string(SCRATCH_DIR) + "/" + name; }
 
+// Where a run's output is captured: named after the running test, since
+// CTest runs the tests of this file in parallel.
+std::string capture(const std::string &stream) {
+  const ::testing::TestInfo *test = ::testing::UnitTest::GetInstance()->current_test_info();
+  return scratch(std::string(test->name()) + "." + stream);
+}
+
 ProgramRun callPlugin(const std::vector<std::string> &arguments) {
   std::string command = shellQuoted(CALL_PLUGIN);
   for (const std::string &argument : arguments) command += " " + shellQuoted(argument);
-  std::string out = scratch("stdout.txt"), err = scratch("stderr.txt");
+  std::string out = capture("stdout.txt"), err = capture("stderr.txt");
   command += " >" + shellQuoted(out) + " 2>" + shellQuoted(err) + " </dev/null";
   ProgramRun run;
   int raw = std::system(command.c_str());
