@@ -1,14 +1,10 @@
-// An owned host array, destroyed with mxDestroyArray.
+// An owned host array, destroyed with mxDestroyArray: the array library's
+// owning pointer, under the name the command-line host uses.
 #ifndef STAND_IN_HOST_PLUGIN_CALLER_ARRAY_PTR_H
 #define STAND_IN_HOST_PLUGIN_CALLER_ARRAY_PTR_H
 
-#include <memory>
+#include "mx_array.h"
 
-#include "matrix.h"
-
-struct ArrayDestroyer {
-  void operator()(mxArray *array) const { mxDestroyArray(array); }
-};
-using ArrayPtr = std::unique_ptr<mxArray, ArrayDestroyer>;
+using standin::ArrayPtr;
 
 #endif
