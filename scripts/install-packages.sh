@@ -7,7 +7,7 @@ set -euo pipefail
 
 build_packages=(cmake ninja-build g++ pkg-config zlib1g-dev libhdf5-dev)
 test_packages=(googletest libgtest-dev libbenchmark-dev libmatio-dev matio-tools
-  python3-h5py python3-numpy octave liboctave-dev
+  python3-h5py python3-numpy octave liboctave-dev valgrind
   g++-mingw-w64-i686 libz-mingw-w64-dev wine wine32:i386)
 
 case "${1:-build}" in
