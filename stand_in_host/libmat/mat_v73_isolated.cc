@@ -32,7 +32,7 @@ Message statusMessage(bool succeeded) {
 constexpr uint64_t kSmallFile = uint64_t(1) << 20;
 
 Receiver::Deadline requestDeadline(uint64_t fileSize) {
-  auto limit = std::chrono::milliseconds(1500);
+  std::chrono::microseconds limit = std::chrono::milliseconds(1500);
   if (fileSize > kSmallFile) limit += std::chrono::microseconds(2 * (fileSize - kSmallFile));
   return std::chrono::steady_clock::now() + limit;
 }
