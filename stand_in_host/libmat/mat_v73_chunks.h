@@ -1,7 +1,8 @@
 // Reading a compressed dataset chunk by chunk: each chunk's stored bytes are
 // inflated with zlib and copied into place in the array. libhdf5's own read
 // scatters every chunk element by element when the chunks run across the
-// array's columns, as matio writes them; this path copies whole runs.
+// array's columns, as matio writes them; this path copies whole runs, and
+// inflates on two threads.
 #ifndef STAND_IN_HOST_LIBMAT_MAT_V73_CHUNKS_H
 #define STAND_IN_HOST_LIBMAT_MAT_V73_CHUNKS_H
 
