@@ -16,8 +16,11 @@
 #              configured with the default preset if missing, the programs
 #              needed are built.
 # --runs       runs per measure (default 3): the best wall time, the largest
-#              peak memory (/usr/bin/time -v). The page cache is warmed first.
-# Needs: libmatio-dev, libhdf5-dev, python3-h5py, time (Debian packages).
+#              peak memory (/usr/bin/time -v), the least CPU time (perf stat
+#              task-clock, children included, when perf is installed: on a
+#              busy machine it says more than the wall time). The page cache
+#              is warmed first.
+# Needs: libmatio-dev, libhdf5-dev, python3-h5py, time; linux-perf optional.
 # Exits 0 when every target is met, 1 when one is missed, 2 on bad usage.
 set -euo pipefail
 export LC_ALL=C
@@ -91,17 +94,25 @@ for i in "${!files[@]}"; do
   mv "$path.partial" "$path"
 done
 
-declare -A wall peak note
+declare -A wall peak cpu note
+perf_tool=$(command -v perf || true)
 smaller() { awk -v a="$1" -v b="$2" 'BEGIN { exit !(a < b) }'; }
 
 # measure KEY COMMAND...: one run; keeps the best wall time and the largest
 # peak memory under KEY, and a note if the command failed.
 measure() {
-  local key=$1 start end took kib status=0
+  local key=$1 start end took kib used status=0
   shift
+  local counter=()
+  [ -z "$perf_tool" ] || counter=("$perf_tool" stat -e task-clock -x ',' -o "$work/cpu.txt" --)
   start=$EPOCHREALTIME
-  /usr/bin/time -v -o "$work/time.txt" "$@" >"$work/out.txt" 2>"$work/err.txt" || status=$?
+  "${counter[@]}" /usr/bin/time -v -o "$work/time.txt" "$@" >"$work/out.txt" 2>"$work/err.txt" ||
+    status=$?
   end=$EPOCHREALTIME
+  if [ -n "$perf_tool" ]; then
+    used=$(awk -F, '/task-clock/ { printf "%.2f", $1 / 1000 }' "$work/cpu.txt")
+    if [ -z "${cpu[$key]:-}" ] || smaller "$used" "${cpu[$key]}"; then cpu[$key]=$used; fi
+  fi
   took=$(awk -v a="$start" -v b="$end" 'BEGIN { printf "%.3f", b - a }')
   kib=$(awk -F': ' '/Maximum resident set size/ { print $2 }' "$work/time.txt")
   if [ -z "${wall[$key]:-}" ] || smaller "$took" "${wall[$key]}"; then wall[$key]=$took; fi
@@ -124,22 +135,39 @@ for file in "${files[@]}"; do
   done
 done
 
+# print_table TITLE ARRAY: a row per file, a column per tool.
+print_table() {
+  local -n values=$2
+  local file tool
+  echo
+  echo "$1"
+  printf '%-24s %9s %12s %12s %12s %12s\n' file "size MB" kestrum "matio whole" h5py cat
+  for file in "${files[@]}"; do
+    printf '%-24s %9d' "$file" $(($(stat -c %s "$data_dir/$file") / 1000000))
+    for tool in "${tools[@]}"; do
+      printf ' %12s' "${values[$file:$tool]:-}"
+    done
+    echo
+  done
+}
+
+# shellcheck disable=SC2034  # read by print_table through its name
+declare -A peak_mib
+for key in "${!peak[@]}"; do peak_mib[$key]=$((${peak[$key]} / 1024)); done
 echo
-echo "Best of $runs runs, page cache warm; wall time in seconds, peak memory (maximum resident set size) in MiB"
-printf '%-24s %9s  %-15s %-15s %-15s %-15s %s\n' file "size MB" kestrum "matio whole" h5py cat target
+echo "Best of $runs runs, page cache warm"
+print_table "Wall time, seconds" wall
+[ -z "$perf_tool" ] || print_table "CPU time (perf task-clock, children included), seconds" cpu
+print_table "Peak memory (maximum resident set size), MiB" peak_mib
+
+echo
 failures=0
 for file in "${files[@]}"; do
-  printf '%-24s %9d ' "$file" $(($(stat -c %s "$data_dir/$file") / 1000000))
-  for tool in "${tools[@]}"; do
-    key=$file:$tool
-    mib=$((${peak[$key]} / 1024))
-    printf ' %-15s' "$(printf '%.2f s %d' "${wall[$key]}" "$mib")"
-  done
   if [ -z "${note[$file:kestrum]:-}" ] && smaller "${wall[$file:kestrum]}" "${wall[$file:matio]}" &&
     smaller "${wall[$file:kestrum]}" "${wall[$file:h5py]}"; then
-    echo " PASS"
+    echo "PASS $file: kestrum faster than matio and h5py"
   else
-    echo " FAIL"
+    echo "FAIL $file: kestrum not faster than both matio and h5py"
     failures=$((failures + 1))
   fi
 done
