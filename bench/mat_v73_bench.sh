@@ -151,8 +151,8 @@ print_table() {
   done
 }
 
-# shellcheck disable=SC2034  # read by print_table through its name
 declare -A peak_mib
+# shellcheck disable=SC2034  # read by print_table through its name
 for key in "${!peak[@]}"; do peak_mib[$key]=$((${peak[$key]} / 1024)); done
 echo
 echo "Best of $runs runs, page cache warm"
