@@ -63,6 +63,10 @@ void writeVariables(Writer &out) {
   static double values[120];
   for (int i = 0; i < 120; ++i) values[i] = i;
   static char text[] = "hello";
+  // Text inside a cell or struct as UTF-16: matio 1.5.23 writes a nested
+  // char array of uint8 data into a compressed variable with a size 8 bytes
+  // larger than its contents, which its own reader, like ours, then refuses.
+  static uint16_t wideText[] = {'h', 'e', 'l', 'l', 'o'};
   static unsigned char flags[] = {1, 0, 1};
   static double real[] = {1, 2}, imag[] = {3, 4};
   static mat_complex_split_t split = {real, imag};
@@ -78,7 +82,7 @@ void writeVariables(Writer &out) {
   size_t cellDims[] = {1, 2};
   matvar_t *cell = Mat_VarCreate("c_cell", MAT_C_CELL, MAT_T_CELL, 2, cellDims, nullptr, 0);
   Mat_VarSetCell(cell, 0, scalarDouble(values + 1));
-  Mat_VarSetCell(cell, 1, numeric(nullptr, MAT_C_CHAR, MAT_T_UINT8, {1, 5}, text));
+  Mat_VarSetCell(cell, 1, numeric(nullptr, MAT_C_CHAR, MAT_T_UINT16, {1, 5}, wideText));
   out.add(cell);
   out.add(numeric("d_text", MAT_C_CHAR, MAT_T_UINT8, {1, 5}, text));
   out.add(numeric("e_empty", MAT_C_DOUBLE, MAT_T_DOUBLE, {0, 3}, nullptr));
@@ -87,7 +91,7 @@ void writeVariables(Writer &out) {
   size_t one[] = {1, 1};
   matvar_t *record = Mat_VarCreateStruct("h_struct", 2, one, fields, 2);
   Mat_VarSetStructFieldByName(record, "x", 0, scalarDouble(values + 2));
-  Mat_VarSetStructFieldByName(record, "y", 0, numeric(nullptr, MAT_C_CHAR, MAT_T_UINT8, {1, 5}, text));
+  Mat_VarSetStructFieldByName(record, "y", 0, numeric(nullptr, MAT_C_CHAR, MAT_T_UINT16, {1, 5}, wideText));
   out.add(record);
   out.add(numeric("i_four_d", MAT_C_INT16, MAT_T_INT16, {2, 3, 2, 2}, shorts));
   out.add(numeric("j_complex", MAT_C_DOUBLE, MAT_T_DOUBLE, {1, 2}, &split, MAT_F_COMPLEX));
