@@ -5,9 +5,11 @@
 # Needs root (apt-get) when anything is missing.
 set -euo pipefail
 
-build_packages=(cmake ninja-build g++ pkg-config zlib1g-dev libhdf5-dev)
-test_packages=(googletest libgtest-dev libbenchmark-dev libmatio-dev matio-tools
-  python3-h5py python3-numpy octave liboctave-dev valgrind
+# The build configures its tests and benchmarks too, so GoogleTest, Google
+# Benchmark and matio are needed to build at all.
+build_packages=(cmake ninja-build g++ pkg-config zlib1g-dev libhdf5-dev
+  googletest libgtest-dev libbenchmark-dev libmatio-dev)
+test_packages=(matio-tools python3-h5py python3-numpy octave liboctave-dev valgrind
   g++-mingw-w64-i686 libz-mingw-w64-dev wine wine32:i386)
 
 case "${1:-build}" in
