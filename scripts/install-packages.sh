@@ -10,7 +10,8 @@ set -euo pipefail
 build_packages=(cmake ninja-build g++ pkg-config zlib1g-dev libhdf5-dev
   googletest libgtest-dev libbenchmark-dev libmatio-dev)
 test_packages=(matio-tools python3-h5py python3-numpy octave liboctave-dev valgrind
-  g++-mingw-w64-i686 libz-mingw-w64-dev wine wine32:i386)
+  g++-mingw-w64-i686 libz-mingw-w64-dev wine wine32:i386
+  clang libclang-rt-14-dev)
 
 case "${1:-build}" in
   build) wanted=("${build_packages[@]}") ;;
