@@ -32,11 +32,11 @@ std::string stem(const std::string &fileName) {
 Fixture matioFixture(Version version, const fixtures::FileSpec &file) {
   std::string name = fixtures::fixtureFileName(version, file);
   Fixture fixture{stem(name), "matio", fixturePath(name), {}};
-  for (const fixtures::VariableSpec &spec : file.variables) {
+  for (const fixtures::VariableSpec &variable : file.variables) {
     // Version 4 has neither a global flag nor more than two dimensions.
     bool v4 = version == Version::V4;
     fixture.variables.push_back(
-        {spec.name, v4 ? 2 : reportedDimensions(spec.dims), !v4 && spec.global});
+        {variable.name, v4 ? 2 : reportedDimensions(variable.dims), !v4 && variable.global});
   }
   return fixture;
 }
