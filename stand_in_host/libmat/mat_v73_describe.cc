@@ -85,6 +85,9 @@ bool readEmptyDims(hid_t dataset, std::vector<size_t> &dims) {
   Id type(H5Dget_type(dataset));
   Id space(H5Dget_space(dataset));
   if (!type.valid() || !space.valid() || H5Tget_class(type.get()) != H5T_INTEGER) return false;
+  // A damaged integer type of megabytes would have libhdf5 allocate (and
+  // zero) a conversion buffer of that many bytes per stored dimension.
+  if (H5Tget_size(type.get()) > sizeof(uint64_t)) return false;
   hssize_t count = H5Sget_simple_extent_npoints(space.get());
   if (count < 1 || count > H5S_MAX_RANK) return false;
   std::vector<uint64_t> stored(static_cast<size_t>(count));
