@@ -30,21 +30,9 @@ data_dir=/work/benchdata
 build_dir=$repo/build/default
 runs=3
 
-usage() {
-  echo "usage: $0 [--data-dir DIR] [--build-dir DIR] [--runs N]" >&2
-  exit 2
-}
-while [ $# -gt 0 ]; do
-  case "$1" in
-    --data-dir) [ $# -ge 2 ] || usage; data_dir=$2; shift 2 ;;
-    --build-dir) [ $# -ge 2 ] || usage; build_dir=$2; shift 2 ;;
-    --runs) [[ ${2:-} =~ ^[1-9][0-9]*$ ]] || usage; runs=$2; shift 2 ;;
-    *) usage ;;
-  esac
-done
-case "$(realpath -m "$data_dir")/" in
-  "$repo"/*) echo "The data directory must lie outside the repository: $data_dir" >&2; exit 2 ;;
-esac
+# shellcheck source=bench/bench_options.sh
+source "$(dirname "${BASH_SOURCE[0]}")/bench_options.sh"
+parse_bench_options "$@"
 for tool in /usr/bin/time /usr/bin/python3; do
   [ -x "$tool" ] || { echo "$tool is missing" >&2; exit 1; }
 done

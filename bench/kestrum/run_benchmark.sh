@@ -31,22 +31,9 @@ data_dir=${KESTRUM_BENCH_DATA:-/work/benchdata}
 build_dir=${KESTRUM_BENCH_BUILD:-$repo/build/default}
 runs=3
 
-usage() {
-  echo "usage: $0 [--data-dir DIR] [--build-dir DIR] [--runs N]" >&2
-  exit 2
-}
-while [ $# -gt 0 ]; do
-  case "$1" in
-    --data-dir) [ $# -ge 2 ] || usage; data_dir=$2; shift 2 ;;
-    --build-dir) [ $# -ge 2 ] || usage; build_dir=$2; shift 2 ;;
-    --runs) [[ ${2:-} =~ ^[1-9][0-9]*$ ]] || usage; runs=$2; shift 2 ;;
-    *) usage ;;
-  esac
-done
-build_dir=$(realpath -m "$build_dir")
-case "$(realpath -m "$data_dir")/" in
-  "$repo"/*) echo "The data directory must lie outside the repository: $data_dir" >&2; exit 2 ;;
-esac
+# shellcheck source=bench/bench_options.sh
+source "$(dirname "${BASH_SOURCE[0]}")/../bench_options.sh"
+parse_bench_options "$@"
 
 # The files: name, what make_bench_mat writes, MAT-file version, and the most
 # bytes it can take on disk (version 7 is compressed, so at most the size of v6).
