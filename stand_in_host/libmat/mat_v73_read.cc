@@ -4,7 +4,7 @@
 #include <new>
 #include <vector>
 
-#include "mat_v73_chunks.h"
+#include "mat_v73_chunk_list.h"
 #include "mat_v73_describe.h"
 #include "mat_v73_id.h"
 #include "mat_v73_shared_data.h"
@@ -77,7 +77,7 @@ bool holdsElements(hid_t dataset, size_t count) {
 bool readAll(hid_t dataset, size_t count, hid_t memoryType, void *buffer) {
   if (!holdsElements(dataset, count)) return false;
   if (count == 0 || leaveForReceiver(dataset, memoryType, buffer)) return true;
-  if (readByChunks(dataset, memoryType, buffer)) return true;
+  if (readByChunks(dataset, memoryType, count * H5Tget_size(memoryType), buffer)) return true;
   return H5Dread(dataset, memoryType, H5S_ALL, H5S_ALL, H5P_DEFAULT, buffer) >= 0;
 }
 

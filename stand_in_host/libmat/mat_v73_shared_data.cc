@@ -1,12 +1,15 @@
 #include "mat_v73_shared_data.h"
 
 #include <sys/mman.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdlib>
+#include <memory>
 #include <new>
 #include <vector>
 
+#include "mat_v73_chunk_list.h"
 #include "mat_v73_id.h"
 #include "mx_array.h"
 
@@ -23,6 +26,7 @@ struct Block {
   void *data;
   size_t bytes;
   BlockDelivery delivery;
+  std::unique_ptr<ChunkList> chunks;  // what delivery.chunks points to
 };
 
 struct Sharing {
@@ -68,7 +72,7 @@ void sharePages(Block &block) {
       !mapInPlace(block.data, sharing.file, sharing.used, whole, MAP_POPULATE)) {
     return;
   }
-  block.delivery = {Delivery::SharedPages, sharing.used, whole};
+  block.delivery = {Delivery::SharedPages, sharing.used, whole, nullptr};
   sharing.used += whole;
 }
 
@@ -91,7 +95,7 @@ void *allocateArrayData(size_t bytes) {
   if (!sharing.active || bytes < kLargeBlock) return standin::allocateData(bytes);
   void *data = allocateAligned(bytes);
   try {
-    sharing.blocks.push_back({data, bytes, BlockDelivery()});
+    sharing.blocks.push_back({data, bytes, BlockDelivery(), nullptr});
   } catch (const std::bad_alloc &) {
     std::free(data);
     throw;
@@ -104,7 +108,13 @@ bool leaveForReceiver(hid_t dataset, hid_t memoryType, void *buffer) {
   if (block == nullptr || block->delivery.how != Delivery::Inline) return false;
   haddr_t offset = 0;
   if (liesInFileAsInMemory(dataset, memoryType, block->bytes, offset)) {
-    block->delivery = {Delivery::FromFile, offset, 0};
+    block->delivery = {Delivery::FromFile, offset, 0, nullptr};
+    return true;
+  }
+  std::unique_ptr<ChunkList> chunks(new ChunkList);
+  if (listChunks(dataset, memoryType, block->bytes, *chunks)) {
+    block->chunks = std::move(chunks);
+    block->delivery = {Delivery::FromChunks, 0, 0, block->chunks.get()};
     return true;
   }
   sharePages(*block);
@@ -134,6 +144,20 @@ void *adoptSharedPages(int memoryFile, const BlockDelivery &delivery, size_t byt
       pread(memoryFile, data, delivery.wholeBytes, static_cast<off_t>(delivery.offset)) !=
           static_cast<ssize_t>(delivery.wholeBytes)) {
     std::free(data);
+    return nullptr;
+  }
+  return data;
+}
+
+void *readFromChunks(int dataFile, const ChunkList &chunks, size_t bytes) {
+  struct stat status;
+  if (fstat(dataFile, &status) != 0 ||
+      !isSoundChunkList(chunks, bytes, static_cast<uint64_t>(status.st_size))) {
+    return nullptr;
+  }
+  void *data = standin::allocateData(bytes);
+  if (!placeChunks(dataFile, chunks, data)) {
+    standin::freeData(data);
     return nullptr;
   }
   return data;

@@ -4,6 +4,9 @@
 //   (contiguous, unfiltered, of the memory type) is not read at all: the
 //   receiving process reads it from the file itself, straight into its own
 //   block;
+// - a large block whose dataset is chunked, and compressed with deflate or
+//   not at all, is not read either: the receiving process gets the list of
+//   the stored chunks and reads and inflates them itself;
 // - any other large block is filled, by libhdf5, in pages of a memory file
 //   that both processes map. The block is an ordinary heap block
 //   (posix_memalign) whose whole pages are then mapped from the memory file
@@ -19,6 +22,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "mat_v73_chunk_reading.h"
+
 namespace mat_v73 {
 
 // Allocates data for an array the version 7.3 reader builds. Throws
@@ -31,12 +36,13 @@ void *allocateArrayData(size_t bytes);
 bool leaveForReceiver(hid_t dataset, hid_t memoryType, void *buffer);
 
 // How a block reaches the receiving process.
-enum class Delivery { Inline, SharedPages, FromFile };
+enum class Delivery { Inline, SharedPages, FromFile, FromChunks };
 
 struct BlockDelivery {
   Delivery how = Delivery::Inline;
   uint64_t offset = 0;    // in the memory file, or in the MAT-file
   size_t wholeBytes = 0;  // shared pages: the bytes they hold
+  const ChunkList *chunks = nullptr;  // from chunks: where they lie in the MAT-file
 };
 
 // In the reader process: blocks allocated from now on may be delivered other
@@ -55,6 +61,9 @@ void endSharing();
 void *adoptSharedPages(int memoryFile, const BlockDelivery &delivery, size_t bytes);
 // A new block of `bytes` bytes read from `dataFile` at `delivery.offset`.
 void *readFromFile(int dataFile, const BlockDelivery &delivery, size_t bytes);
+// A new block of `bytes` bytes read from the listed chunks of `dataFile`;
+// null if the list does not fit the block and the file or a chunk is damaged.
+void *readFromChunks(int dataFile, const ChunkList &chunks, size_t bytes);
 
 }  // namespace mat_v73
 

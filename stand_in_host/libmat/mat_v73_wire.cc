@@ -16,7 +16,13 @@ namespace mat_v73 {
 
 namespace {
 
-enum BlockKind : uint8_t { NoBlock = 0, InlineBlock = 1, SharedBlock = 2, FileBlock = 3 };
+enum BlockKind : uint8_t {
+  NoBlock = 0,
+  InlineBlock = 1,
+  SharedBlock = 2,
+  FileBlock = 3,
+  ChunkedBlock = 4
+};
 enum Flags : uint8_t { Complex = 1, Global = 2, Sparse = 4, HasData = 8 };
 
 // Nesting the reader refuses long before this; a deeper description is broken.
@@ -42,6 +48,22 @@ Blocks blocksOf(mxArray &array) {
            (columns + 1) * sizeof(size_t)}};
 }
 
+void putChunkList(Message &message, const ChunkList &list) {
+  const ChunkGrid &grid = list.grid;
+  message.putNumber(static_cast<uint64_t>(grid.rank));
+  for (int i = 0; i < grid.rank; ++i) {
+    message.putNumber(grid.dims[i]);
+    message.putNumber(grid.chunk[i]);
+  }
+  message.putNumber(grid.elementSize);
+  message.putNumber(list.chunks.size());
+  for (const StoredChunk &stored : list.chunks) {
+    message.putNumber(stored.offset);
+    message.putNumber(stored.bytes);
+    message.putNumber(stored.deflated);
+  }
+}
+
 void putBlock(Message &message, const void *data, size_t bytes) {
   if (data == nullptr) {
     message.putNumber(NoBlock);
@@ -52,8 +74,13 @@ void putBlock(Message &message, const void *data, size_t bytes) {
     case Delivery::Inline: message.putNumber(InlineBlock); break;
     case Delivery::SharedPages: message.putNumber(SharedBlock); break;
     case Delivery::FromFile: message.putNumber(FileBlock); break;
+    case Delivery::FromChunks: message.putNumber(ChunkedBlock); break;
   }
   message.putNumber(bytes);
+  if (delivery.how == Delivery::FromChunks) {
+    putChunkList(message, *delivery.chunks);
+    return;
+  }
   if (delivery.how == Delivery::FromFile) {
     message.putNumber(delivery.offset);
     return;
@@ -190,11 +217,45 @@ bool Receiver::getText(std::string &text) {
   return getBytes(&text[0], length);
 }
 
+bool Receiver::getChunkList(ChunkList &list, size_t bytes) {
+  ChunkGrid &grid = list.grid;
+  uint64_t rank = 0, count = 0;
+  if (!getNumber(rank) || rank < 1 || rank > kMaxChunkRank) return false;
+  grid.rank = static_cast<int>(rank);
+  for (int i = 0; i < grid.rank; ++i) {
+    if (!getNumber(grid.dims[i]) || !getNumber(grid.chunk[i])) return false;
+  }
+  // As many chunks as the grid has, and no more than the block has bytes.
+  if (!getNumber(grid.elementSize) || !getNumber(count) || count != chunkCountOf(grid) ||
+      count > bytes) {
+    return false;
+  }
+  for (uint64_t n = 0; n < count; ++n) {
+    StoredChunk stored;
+    uint64_t deflated = 0;
+    if (!getNumber(stored.offset) || !getNumber(stored.bytes) || !getNumber(deflated)) return false;
+    stored.deflated = deflated != 0;
+    list.chunks.push_back(stored);
+  }
+  return true;
+}
+
+bool Receiver::getChunkedData(int dataFile, size_t bytes, void *&data) {
+  ChunkList list;
+  if (dataFile < 0 || !getChunkList(list, bytes)) return false;
+  // Inflating here is this process's own work, not time the reader took.
+  auto started = std::chrono::steady_clock::now();
+  data = readFromChunks(dataFile, list, bytes);
+  deadline_ += std::chrono::steady_clock::now() - started;
+  return data != nullptr;
+}
+
 bool Receiver::getData(const DataSources &sources, size_t bytes, void *&data) {
   uint64_t kind = 0, size = 0;
   if (!getNumber(kind)) return false;
   if (kind == NoBlock) return true;
   if (!getNumber(size) || size != bytes || bytes == 0) return false;
+  if (kind == ChunkedBlock) return getChunkedData(sources.dataFile, bytes, data);
   BlockDelivery delivery;
   if (kind == FileBlock) {
     if (!getNumber(delivery.offset) || sources.dataFile < 0) return false;

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <string>
 
+#include "mat_v73_chunk_reading.h"
 #include "mx_array.h"
 
 namespace mat_v73 {
@@ -51,6 +52,9 @@ class Receiver {
   bool waitForInput() const;
   bool getBytes(void *destination, size_t length);
   bool getData(const DataSources &sources, size_t bytes, void *&data);
+  bool getChunkList(ChunkList &list, size_t bytes);
+  // Reads and inflates the listed chunks from the MAT-file.
+  bool getChunkedData(int dataFile, size_t bytes, void *&data);
   bool getArrayInto(mxArray &array, const DataSources &sources, unsigned depth);
 
   int socket_;

@@ -155,8 +155,10 @@ std::vector<double> countingUpTo(size_t count) {
 // that the array's edges cut.
 TEST_F(H5pyContents, ChunkedData) {
   auto v = readVariables(h5pyFixture("h5py_chunked"), true);
-  ASSERT_EQ(v.size(), 5u);
+  ASSERT_EQ(v.size(), 7u);
   EXPECT_EQ(values<double>(v["columns"]->real, 6000), countingUpTo(6000));
+  EXPECT_EQ(values<double>(v["large"]->real, 300000), countingUpTo(300000));
+  EXPECT_EQ(values<double>(v["large_plain"]->real, 300000), countingUpTo(300000));
   EXPECT_EQ(v["cube"]->dims, (std::vector<size_t>{7, 5, 3}));
   EXPECT_EQ(values<double>(v["cube"]->real, 105), countingUpTo(105));
   EXPECT_EQ(values<double>(v["plain_chunks"]->real, 90), countingUpTo(90));

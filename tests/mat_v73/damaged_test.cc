@@ -54,6 +54,7 @@ const std::vector<DamagedCase> kDamagedCases = {
     {"contents_cell_fan_out", FailingPass::Contents},
     // libhdf5's inflate fails on a damaged chunk.
     {"contents_compressed_chunk_damaged", FailingPass::Contents},
+    {"contents_large_chunk_damaged", FailingPass::Contents},
 };
 
 // kestrum leaves the file it failed on open (the process ends right after):

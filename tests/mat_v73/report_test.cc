@@ -61,6 +61,8 @@ const std::vector<H5pyCase> kH5pyCases = {
      {{"columns", 2, false},
       {"complex_chunks", 2, false},
       {"cube", 3, false},
+      {"large", 2, false},
+      {"large_plain", 2, false},
       {"plain_chunks", 2, false},
       {"shorts", 2, false}}},
 };

@@ -271,6 +271,10 @@ def write_well_formed(directory):
         np.array(list(zip(complex_part, -complex_part)), dtype=[("real", "<f8"), ("imag", "<f8")]),
         [8, 5]), chunks=(2, 3), compression="gzip")
     set_class(ds, "double")
+    # Over a megabyte each: the process that reads for kestrum reads these
+    # chunks from the file itself.
+    numeric(m.file, "large", range(300000), [600, 500], chunks=(64, 37), compression="gzip")
+    numeric(m.file, "large_plain", range(300000), [600, 500], chunks=(100, 100))
     m.close()
 
     m = new("h5py_compressed")
@@ -399,6 +403,9 @@ def write_damaged(directory):
     contents("compressed_chunk_damaged", lambda m, f: numeric(
         f, "v", np.arange(10000) % 13, [100, 100], chunks=(50, 50), compression="gzip"))
     corrupt_chunk_later(os.path.join(directory, "contents_compressed_chunk_damaged.mat"))
+    contents("large_chunk_damaged", lambda m, f: numeric(
+        f, "v", np.arange(300000) % 13, [600, 500], chunks=(64, 37), compression="gzip"))
+    corrupt_chunk_later(os.path.join(directory, "contents_large_chunk_damaged.mat"))
 
 
 def main():
