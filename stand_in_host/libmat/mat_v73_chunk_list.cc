@@ -1,7 +1,8 @@
 #include "mat_v73_chunk_list.h"
 
-#include <sys/stat.h>
+#include <vector>
 
+#include "mat_v73_file_driver.h"
 #include "mat_v73_id.h"
 
 namespace mat_v73 {
@@ -43,29 +44,24 @@ bool describeGrid(hid_t dataset, hid_t memoryType, ChunkGrid &grid, bool &deflat
   return true;
 }
 
-// Where HDF5 addresses count from: chunk addresses are relative to it.
-bool baseAddress(hid_t dataset, uint64_t &base) {
-  Id file(H5Iget_file_id(dataset));
-  Id creation(file.valid() ? H5Fget_create_plist(file.get()) : H5I_INVALID_HID);
-  hsize_t userBlock = 0;
-  if (!creation.valid() || H5Pget_userblock(creation.get(), &userBlock) < 0) return false;
-  base = userBlock;
-  return true;
-}
-
-// The descriptor libhdf5 reads the file through (its default driver's).
-bool fileDescriptor(hid_t dataset, int &descriptor, uint64_t &size) {
-  Id file(H5Iget_file_id(dataset));
-  Id access(file.valid() ? H5Fget_access_plist(file.get()) : H5I_INVALID_HID);
-  void *handle = nullptr;
-  struct stat status;
-  if (!access.valid() || H5Pget_driver(access.get()) != H5FD_SEC2 ||
-      H5Fget_vfd_handle(file.get(), access.get(), &handle) < 0 || handle == nullptr ||
-      fstat(*static_cast<int *>(handle), &status) != 0) {
+// Where the stored bytes of the chunk at `origin` lie: libhdf5 is asked to
+// read them, with the read recorded instead of made. `scratch` takes what
+// libhdf5 would write if the read were made after all.
+bool locateChunk(hid_t dataset, const hsize_t *origin, uint64_t chunkBytes, uint64_t fileSize,
+                 std::vector<unsigned char> &scratch, StoredChunk &stored) {
+  hsize_t bytes = 0;
+  if (H5Dget_chunk_storage_size(dataset, origin, &bytes) < 0 || bytes == 0 ||
+      bytes > 2 * chunkBytes + 1024 || bytes > fileSize) {
+    return false;  // a chunk never written reads as the fill value: libhdf5's work
+  }
+  scratch.resize(static_cast<size_t>(bytes));
+  RawDataProbe probe;
+  uint32_t skipped = 0;
+  if (H5Dread_chunk(dataset, H5P_DEFAULT, origin, &skipped, scratch.data()) < 0 ||
+      !probe.take(stored.offset, stored.bytes) || stored.bytes != bytes) {
     return false;
   }
-  descriptor = *static_cast<int *>(handle);
-  size = static_cast<uint64_t>(status.st_size);
+  stored.deflated = (skipped & 1) == 0;  // bit 0: the deflate filter was skipped
   return true;
 }
 
@@ -73,25 +69,18 @@ bool fileDescriptor(hid_t dataset, int &descriptor, uint64_t &size) {
 bool listStoredChunks(hid_t dataset, hid_t memoryType, uint64_t bufferBytes, uint64_t fileSize,
                       ChunkList &list) {
   bool deflated = false;
-  uint64_t base = 0;
   ChunkGrid &grid = list.grid;
-  if (!describeGrid(dataset, memoryType, grid, deflated) || !baseAddress(dataset, base)) {
-    return false;
-  }
+  if (!describeGrid(dataset, memoryType, grid, deflated)) return false;
   uint64_t count = chunkCountOf(grid);
   // Each stored chunk takes at least a byte of the file.
   if (count == 0 || count > fileSize) return false;
+  uint64_t chunkBytes = chunkBytesOf(grid);
   list.chunks.assign(static_cast<size_t>(count), StoredChunk());
+  std::vector<unsigned char> scratch;
   hsize_t origin[H5S_MAX_RANK] = {};
   for (StoredChunk &stored : list.chunks) {
-    unsigned skipped = 0;
-    haddr_t address = HADDR_UNDEF;
-    hsize_t bytes = 0;
-    if (H5Dget_chunk_info_by_coord(dataset, origin, &skipped, &address, &bytes) < 0 ||
-        address == HADDR_UNDEF || address > UINT64_MAX - base) {
-      return false;  // a chunk never written reads as the fill value: libhdf5's work
-    }
-    stored = {address + base, bytes, deflated && (skipped & 1) == 0};
+    if (!locateChunk(dataset, origin, chunkBytes, fileSize, scratch, stored)) return false;
+    stored.deflated = deflated && stored.deflated;
     int i = grid.rank - 1;
     while (i >= 0 && (origin[i] += grid.chunk[i]) >= grid.dims[i]) origin[i--] = 0;
   }
@@ -103,7 +92,7 @@ bool listStoredChunks(hid_t dataset, hid_t memoryType, uint64_t bufferBytes, uin
 bool listChunks(hid_t dataset, hid_t memoryType, uint64_t bufferBytes, ChunkList &list) {
   int descriptor = -1;
   uint64_t fileSize = 0;
-  return fileDescriptor(dataset, descriptor, fileSize) &&
+  return openFileOf(dataset, descriptor, fileSize) &&
          listStoredChunks(dataset, memoryType, bufferBytes, fileSize, list);
 }
 
@@ -111,7 +100,7 @@ bool readByChunks(hid_t dataset, hid_t memoryType, uint64_t bufferBytes, void *b
   int descriptor = -1;
   uint64_t fileSize = 0;
   ChunkList list;
-  return fileDescriptor(dataset, descriptor, fileSize) &&
+  return openFileOf(dataset, descriptor, fileSize) &&
          listStoredChunks(dataset, memoryType, bufferBytes, fileSize, list) &&
          placeChunks(descriptor, list, buffer);
 }

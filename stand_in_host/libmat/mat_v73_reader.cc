@@ -7,6 +7,7 @@
 #include <type_traits>
 
 #include "mat_v73_describe.h"
+#include "mat_v73_file_driver.h"
 #include "mat_v73_id.h"
 #include "mat_v73_read.h"
 
@@ -43,7 +44,10 @@ bool File::open(const char *path, uint64_t fileSize) {
   // Semi-strict closing: closing the file fails while any object in it is
   // still open, so a leaked identifier shows as a failed matClose.
   Id access(H5Pcreate(H5P_FILE_ACCESS));
-  if (!access.valid() || H5Pset_fclose_degree(access.get(), H5F_CLOSE_SEMI) < 0) return false;
+  if (!access.valid() || H5Pset_fclose_degree(access.get(), H5F_CLOSE_SEMI) < 0 ||
+      !useFileDriver(access.get())) {
+    return false;
+  }
   id_ = H5Fopen(path, H5F_ACC_RDONLY, access.get());
   if (id_ < 0) return false;
   arrayLimit_ = arrayLimitFor(fileSize);
