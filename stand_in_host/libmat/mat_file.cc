@@ -16,12 +16,18 @@
 
 enum class MatFormat { Version4, Version5, Version73 };
 
+#if defined(MAT_V73_IN_PROCESS)
+using V73File = mat_v73::File;  // a build that measures what the reader process costs
+#else
+using V73File = mat_v73::IsolatedFile;  // libhdf5 runs in a reader process of its own
+#endif
+
 struct MATFile_tag {
   FileBytes file;
   MatFormat format = MatFormat::Version5;
   mat_v5::FileHeader v5Header;
   uint64_t nextOffset = 0;  // where the next variable's record or element starts
-  mat_v73::IsolatedFile v73File;  // libhdf5 runs in a reader process of its own
+  V73File v73File;
   size_t nextIndex = 0;  // version 7.3: the next variable's place in the directory
 };
 
