@@ -44,6 +44,11 @@ void *allocateZeroed(size_t count, size_t size) {
   return allocateZeroedData(count * size);
 }
 
+void *allocateUnfilled(size_t count, size_t size) {
+  if (size != 0 && count > SIZE_MAX / size) throw std::bad_alloc();
+  return allocateData(count * size);
+}
+
 std::unique_ptr<mxArray> newArray(ArrayClass cls, std::vector<size_t> dims) {
   auto array = std::make_unique<mxArray>();
   normalizeDims(dims);
@@ -53,16 +58,25 @@ std::unique_ptr<mxArray> newArray(ArrayClass cls, std::vector<size_t> dims) {
   return array;
 }
 
-}  // namespace
-
-mxArray *createNumeric(ArrayClass cls, std::vector<size_t> dims, bool complex) {
+mxArray *createNumericWith(void *(*allocate)(size_t, size_t), ArrayClass cls,
+                           std::vector<size_t> dims, bool complex) {
   auto array = newArray(cls, std::move(dims));
   size_t count = numberOfElements(*array);
   array->isComplex = complex;
   array->hasData = true;
-  array->real = allocateZeroed(count, elementSize(cls));
-  if (complex) array->imag = allocateZeroed(count, elementSize(cls));
+  array->real = allocate(count, elementSize(cls));
+  if (complex) array->imag = allocate(count, elementSize(cls));
   return array.release();
+}
+
+}  // namespace
+
+mxArray *createNumeric(ArrayClass cls, std::vector<size_t> dims, bool complex) {
+  return createNumericWith(allocateZeroed, cls, std::move(dims), complex);
+}
+
+mxArray *createUnfilledNumeric(ArrayClass cls, std::vector<size_t> dims, bool complex) {
+  return createNumericWith(allocateUnfilled, cls, std::move(dims), complex);
 }
 
 mxArray *createSparse(ArrayClass cls, size_t rows, size_t columns, size_t nzmax, bool complex) {

@@ -98,6 +98,9 @@ LIBMX_API void freeData(void *data);
 // normalized. Data is allocated at its exact size and zeroed. All of them
 // throw std::bad_alloc when memory cannot be had.
 LIBMX_API mxArray *createNumeric(ArrayClass cls, std::vector<size_t> dims, bool complex);
+// The same with the data allocated but not written, for a caller that
+// writes every element: a new array costs no pass over its data.
+LIBMX_API mxArray *createUnfilledNumeric(ArrayClass cls, std::vector<size_t> dims, bool complex);
 LIBMX_API mxArray *createSparse(ArrayClass cls, size_t rows, size_t columns, size_t nzmax, bool complex);
 LIBMX_API mxArray *createCell(std::vector<size_t> dims);
 LIBMX_API mxArray *createStruct(std::vector<size_t> dims, std::vector<std::string> fieldNames);
