@@ -175,8 +175,17 @@ bool readReferences(const Context &context, hid_t dataset, size_t count,
   return readAll(dataset, count, H5T_STD_REF_OBJ, references.data());
 }
 
+// The element count of `dims`; SIZE_MAX if it does not fit.
+size_t elementsOf(const std::vector<size_t> &dims) {
+  size_t count = 0;
+  return standin::countElements(dims, count) ? count : SIZE_MAX;
+}
+
 ArrayPtr readCell(Context &context, hid_t dataset, const Description &d) {
-  ArrayPtr array(standin::createCell(d.dims));  // reserves room for every element
+  // Each element is an array to build: a cell of more is refused before
+  // room is reserved for its elements.
+  if (elementsOf(d.dims) > context.arraysLeft) return nullptr;
+  ArrayPtr array(standin::createCell(d.dims));
   std::vector<hobj_ref_t> references;
   if (!readReferences(context, dataset, standin::numberOfElements(*array), references)) {
     return nullptr;
@@ -225,11 +234,12 @@ bool readFieldArrays(Context &context, hid_t group, const Description &d, mxArra
 }
 
 ArrayPtr readStruct(Context &context, hid_t group, const Description &d) {
+  // Each field of each element is an array to build, as for cells.
+  size_t count = elementsOf(d.dims);
+  if (!d.fields.empty() && count > context.arraysLeft / d.fields.size()) return nullptr;
   ArrayPtr array(standin::createStruct(d.dims, d.fields));
   array->cls = d.cls;
   if (d.cls == ArrayClass::Object) array->objectClassName = d.className;
-  size_t count = standin::numberOfElements(*array);
-  if (!d.fields.empty() && count > SIZE_MAX / d.fields.size()) throw std::bad_alloc();
   array->children.reserve(count * d.fields.size());
   bool read = d.layout == Layout::ScalarStruct ? readScalarFields(context, group, d, *array)
                                                : readFieldArrays(context, group, d, *array);
