@@ -39,15 +39,15 @@ size_t numberOfElements(const mxArray &array) {
 
 namespace {
 
-void *allocateZeroed(size_t count, size_t size) {
+// The bytes of `count` elements of `size` bytes; throws if they do not fit.
+size_t bytesFor(size_t count, size_t size) {
   if (size != 0 && count > SIZE_MAX / size) throw std::bad_alloc();
-  return allocateZeroedData(count * size);
+  return count * size;
 }
 
-void *allocateUnfilled(size_t count, size_t size) {
-  if (size != 0 && count > SIZE_MAX / size) throw std::bad_alloc();
-  return allocateData(count * size);
-}
+void *allocateZeroed(size_t count, size_t size) { return allocateZeroedData(bytesFor(count, size)); }
+
+void *allocateUnfilled(size_t count, size_t size) { return allocateData(bytesFor(count, size)); }
 
 std::unique_ptr<mxArray> newArray(ArrayClass cls, std::vector<size_t> dims) {
   auto array = std::make_unique<mxArray>();
