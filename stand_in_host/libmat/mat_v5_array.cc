@@ -129,10 +129,19 @@ bool readCharData(Span &body, mxArray &array) {
 }
 
 // Sparse values (pr or pi): at most nzmax of them, zeros after those stored.
-bool readSparseValues(Span &body, mxArray &array, void *&data) {
+// MATLAB writes a sparse logical array's values as one byte each under the
+// double type: for a logical array, an element whose byte count is the
+// number of stored elements holds bytes, whatever numeric type it names.
+bool readSparseValues(Span &body, mxArray &array, size_t nonZeros, void *&data) {
   Tag tag;
   size_t stored = 0;
-  if (!readTag(body, tag) || !countStoredValues(tag, stored) || stored > array.nzmax) return false;
+  ArrayClass storedClass;
+  if (!readTag(body, tag)) return false;
+  if (array.cls == ArrayClass::Logical && tag.nbytes == nonZeros &&
+      classOfStoredType(tag.type, storedClass)) {
+    tag.type = kUint8;
+  }
+  if (!countStoredValues(tag, stored) || stored > array.nzmax) return false;
   size_t size = elementSize(array.cls);
   data = allocateValues(array.nzmax, size);
   std::memset(static_cast<unsigned char *>(data) + stored * size, 0, (array.nzmax - stored) * size);
@@ -173,8 +182,8 @@ bool readSparseParts(Span &body, const Tag &rowsTag, mxArray &array) {
       !sparseStructureIsValid(array, storedRows, nonZeros))
     return false;
 
-  if (!readSparseValues(body, array, array.real)) return false;
-  return !array.isComplex || readSparseValues(body, array, array.imag);
+  if (!readSparseValues(body, array, nonZeros, array.real)) return false;
+  return !array.isComplex || readSparseValues(body, array, nonZeros, array.imag);
 }
 
 bool readSparseData(Span &body, mxArray &array) {

@@ -10,12 +10,14 @@ namespace mat_v5 {
 namespace {
 
 // Appends code points as UTF-16 units, never beyond the room it was given.
+// A surrogate code point keeps its code unit, as an unpaired surrogate does
+// in UTF-16; a number beyond U+10FFFF becomes the replacement character.
 struct UnitWriter {
   uint16_t *next;
   size_t room;
 
   bool put(uint32_t codePoint) {
-    if (codePoint > 0x10FFFF || (codePoint >= 0xD800 && codePoint <= 0xDFFF)) return false;
+    if (codePoint > 0x10FFFF) codePoint = 0xFFFD;
     if (codePoint < 0x10000) {
       if (room < 1) return false;
       *next++ = static_cast<uint16_t>(codePoint);
@@ -32,32 +34,72 @@ struct UnitWriter {
 };
 
 // Decodes UTF-8 one byte at a time, so that sequences may span chunks.
-// Overlong forms, surrogates and stray continuation bytes are refused.
-struct Utf8Decoder {
-  uint32_t codePoint = 0;
-  uint32_t smallest = 0;
-  int pending = 0;
-
+// Well-formed sequences give their code point. A byte that does not begin a
+// well-formed sequence (a stray continuation byte, an overlong form, a
+// surrogate, a sequence cut short) gives the character of the byte's own
+// value: GNU Octave writes Latin-1 text under the UTF-8 type, and reads it
+// back that way. Text content alone never fails; only running out of room
+// does.
+class Utf8Decoder {
+ public:
   bool push(unsigned char byte, UnitWriter &writer) {
-    if (pending == 0) {
-      if (byte < 0x80) return writer.put(byte);
-      if ((byte & 0xE0) == 0xC0) return begin(byte & 0x1F, 1, 0x80);
-      if ((byte & 0xF0) == 0xE0) return begin(byte & 0x0F, 2, 0x800);
-      if ((byte & 0xF8) == 0xF0) return begin(byte & 0x07, 3, 0x10000);
-      return false;
-    }
-    if ((byte & 0xC0) != 0x80) return false;
-    codePoint = (codePoint << 6) | (byte & 0x3F);
-    if (--pending > 0) return true;
-    return codePoint >= smallest && writer.put(codePoint);
+    held_[count_++] = byte;
+    return drain(writer, false);
+  }
+  // Decodes what is still held at the end of the text.
+  bool finish(UnitWriter &writer) { return drain(writer, true); }
+
+ private:
+  // The length of the sequence a lead byte begins; 0 if it begins none.
+  static int sequenceLength(unsigned char lead) {
+    if (lead < 0x80) return 1;
+    if (lead >= 0xC2 && lead <= 0xDF) return 2;
+    if (lead >= 0xE0 && lead <= 0xEF) return 3;
+    if (lead >= 0xF0 && lead <= 0xF4) return 4;
+    return 0;
   }
 
-  bool begin(uint32_t bits, int continuations, uint32_t least) {
-    codePoint = bits;
-    pending = continuations;
-    smallest = least;
+  // True if `byte` may stand at place `k` (from 1) of a sequence led by
+  // `lead`; the second byte's range rules out overlong forms, surrogates
+  // and code points beyond U+10FFFF.
+  static bool continues(unsigned char lead, int k, unsigned char byte) {
+    unsigned char low = 0x80, high = 0xBF;
+    if (k == 1) {
+      if (lead == 0xE0) low = 0xA0;
+      if (lead == 0xED) high = 0x9F;
+      if (lead == 0xF0) low = 0x90;
+      if (lead == 0xF4) high = 0x8F;
+    }
+    return byte >= low && byte <= high;
+  }
+
+  bool drain(UnitWriter &writer, bool atEnd) {
+    while (count_ > 0) {
+      int length = sequenceLength(held_[0]);
+      bool wellFormed = length > 0;
+      for (int k = 1; wellFormed && k < count_ && k < length; ++k)
+        wellFormed = continues(held_[0], k, held_[k]);
+      if (wellFormed && count_ < length && !atEnd) return true;  // wait for more bytes
+      if (!wellFormed || count_ < length) {
+        if (!writer.put(held_[0])) return false;
+        drop(1);
+        continue;
+      }
+      uint32_t codePoint = length == 1 ? held_[0] : held_[0] & (0x7F >> length);
+      for (int k = 1; k < length; ++k) codePoint = (codePoint << 6) | (held_[k] & 0x3F);
+      if (!writer.put(codePoint)) return false;
+      drop(length);
+    }
     return true;
   }
+
+  void drop(int n) {
+    for (int k = n; k < count_; ++k) held_[k - n] = held_[k];
+    count_ -= n;
+  }
+
+  unsigned char held_[4] = {0, 0, 0, 0};
+  int count_ = 0;
 };
 
 bool readUtf8(Span &span, const Tag &tag, UnitWriter &writer) {
@@ -67,7 +109,7 @@ bool readUtf8(Span &span, const Tag &tag, UnitWriter &writer) {
       if (!decoder.push(chunk[i], writer)) return false;
     return true;
   });
-  return ok && decoder.pending == 0;
+  return ok && decoder.finish(writer);
 }
 
 bool readUtf32(Span &span, const Tag &tag, UnitWriter &writer) {

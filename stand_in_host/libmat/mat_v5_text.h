@@ -16,7 +16,10 @@ bool canHoldCharacters(const Tag &tag, size_t count);
 
 // Reads the character element (tag already read) into `units`, which holds
 // exactly `count` UTF-16 code units; the element must decode to exactly that
-// many. Malformed UTF-8 or UTF-32 is a failure.
+// many. Malformed text is not a failure: a UTF-8 byte that begins no
+// well-formed sequence reads as the character of its value (Latin-1), a
+// surrogate keeps its code unit, and a UTF-32 number beyond U+10FFFF reads
+// as U+FFFD.
 bool readCharacters(Span &span, const Tag &tag, size_t count, uint16_t *units);
 
 }  // namespace mat_v5

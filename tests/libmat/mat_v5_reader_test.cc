@@ -258,6 +258,68 @@ TEST_P(MatV5Layout, OctaveSparseLogical) {
   EXPECT_EQ(valuesOf(*a), (std::vector<double>{1, 1}));
 }
 
+// MATLAB writes a sparse logical's values tagged double but one byte each:
+// the 5x4 array with 5 true elements holds "type 9, 5 bytes", 01 01 01 01 01.
+// Any other byte count is read by its type, and fails when it does not fit.
+TEST_P(MatV5Layout, MatlabSparseLogicalBytesUnderDoubleType) {
+  auto parts = [&](const std::string &values) {
+    return w.element(kInt32, w.numbers<int32_t>({0, 3, 1, 4, 2})) +
+           w.element(kInt32, w.numbers<int32_t>({0, 2, 3, 4, 5})) + values;
+  };
+  standin::ArrayPtr a =
+      read(w.matrix(5 | kLogical, {5, 4}, "sl", parts(w.element(kDouble, std::string(5, '\1')))));
+  ASSERT_TRUE(a);
+  EXPECT_EQ(a->cls, ArrayClass::Logical);
+  EXPECT_TRUE(a->isSparse);
+  EXPECT_EQ(valuesOf(*a), (std::vector<double>{1, 1, 1, 1, 1}));
+  // One stored element: the byte sits in a small element.
+  a = read(w.matrix(5 | kLogical, {2, 1}, "one",
+                    w.element(kInt32, w.numbers<int32_t>({1})) +
+                        w.element(kInt32, w.numbers<int32_t>({0, 1})) +
+                        w.smallElement(kDouble, "\1")));
+  ASSERT_TRUE(a);
+  EXPECT_EQ(valuesOf(*a), std::vector<double>{1});
+  // Three bytes for five elements is neither bytes nor doubles.
+  Passes passes = readPasses(fileOf(w, {w.matrix(5 | kLogical, {5, 4}, "bad",
+                                                 parts(w.element(kDouble, "\1\1\1")))},
+                                    GetParam().compress));
+  EXPECT_TRUE(passes.wholes.empty());
+}
+
+// Text under the UTF-8 type that is not UTF-8: GNU Octave's Latin-1 bytes
+// (E4 F6 for char([228 246])), a lone 80, a sequence cut short, an overlong
+// form and an encoded surrogate read as the characters of their bytes; the
+// well-formed sequences around them decode as UTF-8. UTF-16 keeps unpaired
+// surrogates.
+TEST_P(MatV5Layout, TextThatIsNotUtf8ReadsByteForByte) {
+  struct Case {
+    std::string bytes;
+    std::vector<double> units;
+  };
+  const Case cases[] = {
+      {"\xE4\xF6", {228, 246}},
+      {"a\x80z", {'a', 0x80, 'z'}},
+      {"\xC3\xA9\xE2\x82", {0xE9, 0xE2, 0x82}},
+      {"\xC0\xAF\xED\xA0\x80", {0xC0, 0xAF, 0xED, 0xA0, 0x80}},
+      {"\xF0\x9F\x98\x80\xFF", {0xD83D, 0xDE00, 0xFF}},
+  };
+  for (const Case &c : cases) {
+    SCOPED_TRACE(::testing::PrintToString(c.bytes));
+    standin::ArrayPtr a = read(w.matrix(4, {1, static_cast<int32_t>(c.units.size())}, "t",
+                                        w.element(kUtf8, c.bytes)));
+    ASSERT_TRUE(a);
+    EXPECT_EQ(valuesOf(*a), c.units);
+  }
+  standin::ArrayPtr a =
+      read(w.matrix(4, {1, 2}, "u16", w.element(kUtf16, w.stored(kUint16, {0xDC00, 'x'}))));
+  ASSERT_TRUE(a);
+  EXPECT_EQ(valuesOf(*a), (std::vector<double>{0xDC00, 'x'}));
+  // The count is still checked: two bytes cannot make three characters.
+  Passes passes = readPasses(
+      fileOf(w, {w.matrix(4, {1, 3}, "short", w.element(kUtf8, "\xE4\xF6"))}, GetParam().compress));
+  EXPECT_TRUE(passes.wholes.empty());
+}
+
 // matio writes a compressed char array of uint8 storage with a miMATRIX
 // size counted as if the characters took two bytes: 8 bytes more than the
 // stream holds. The stream itself is whole, so the variable is read.
