@@ -21,7 +21,7 @@ bool readValues(Span &span, const Tag &tag, ArrayClass cls, size_t count, void *
   if (!countStoredValues(tag, storedCount) || storedCount != count) return false;
   classOfStoredType(tag.type, stored);
   size_t size = elementSize(stored);
-  ArrayClass target = storageClass(cls);
+  ArrayClass target = standin::storageClass(cls);
   if (stored == target) {
     if (!readBody(span, tag, destination)) return false;
     if (span.swapBytes) swapBytes(destination, count, size);
@@ -33,7 +33,7 @@ bool readValues(Span &span, const Tag &tag, ArrayClass cls, size_t count, void *
   return readBodyInChunks(span, tag, size, [&](unsigned char *chunk, size_t bytes) {
     size_t values = bytes / size;
     if (swap) swapBytes(chunk, values, size);
-    convertValues(stored, chunk, target, out, values);
+    standin::convertValues(stored, chunk, cls, out, values);
     out += values * targetSize;
     return true;
   });

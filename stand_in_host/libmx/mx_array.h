@@ -107,6 +107,19 @@ LIBMX_API mxArray *createStruct(std::vector<size_t> dims, std::vector<std::strin
 // An array with a class and dimensions but no data (a variable's header).
 LIBMX_API mxArray *createHeader(ArrayClass cls, std::vector<size_t> dims, bool complex, bool sparse);
 
+// The numeric class in which values of `cls` are held: Logical -> Uint8,
+// Char -> Uint16, numeric classes themselves.
+LIBMX_API ArrayClass storageClass(ArrayClass cls);
+
+// Converts `count` values of class `from` at `source` into class `to` at
+// `destination` (numeric classes, Logical and Char; the two may not
+// overlap), as MATLAB converts between classes: integers saturate,
+// floating-point values round half away from zero and NaN gives 0, doubles
+// beyond single's range become infinite, and logical is 1 for any non-zero
+// value. False, and nothing written, for another class.
+LIBMX_API bool convertValues(ArrayClass from, const void *source, ArrayClass to,
+                             void *destination, size_t count);
+
 }  // namespace standin
 
 #endif
