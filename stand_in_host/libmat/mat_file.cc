@@ -1,5 +1,6 @@
-// The host's MAT-file operations (libmat): open a file, find its version,
-// and hand each request to the reader of that version.
+// The host's MAT-file operations (libmat), on the reader interface: open a
+// file, list its variables and read them one after another. No exception
+// leaves these functions: running out of memory is a failed call.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -8,57 +9,14 @@
 #include <string>
 #include <vector>
 
-#include "file_bytes.h"
 #include "mat.h"
-#include "mat_v4_reader.h"
-#include "mat_v5_reader.h"
-#include "mat_v73_isolated.h"
-
-enum class MatFormat { Version4, Version5, Version73 };
-
-#if defined(MAT_V73_IN_PROCESS)
-using V73File = mat_v73::File;  // a build that measures what the reader process costs
-#else
-using V73File = mat_v73::IsolatedFile;  // libhdf5 runs in a reader process of its own
-#endif
+#include "variable_reader.h"
 
 struct MATFile_tag {
-  FileBytes file;
-  MatFormat format = MatFormat::Version5;
-  mat_v5::FileHeader v5Header;
-  uint64_t nextOffset = 0;  // where the next variable's record or element starts
-  V73File v73File;
-  size_t nextIndex = 0;  // version 7.3: the next variable's place in the directory
+  std::unique_ptr<VariableReader> reader;
 };
 
 namespace {
-
-bool detectFormat(MATFile &mat, const char *fileName) {
-  if (mat_v73::hasVersion73Header(mat.file)) {
-    mat.format = MatFormat::Version73;
-    return mat.v73File.open(fileName, mat.file.size());
-  }
-  if (mat_v5::readFileHeader(mat.file, mat.v5Header)) {
-    mat.format = MatFormat::Version5;
-    mat.nextOffset = mat.v5Header.firstElement;
-    return true;
-  }
-  if (mat_v4::looksLikeVersion4(mat.file)) {
-    mat.format = MatFormat::Version4;
-    mat.nextOffset = 0;
-    return true;
-  }
-  return false;
-}
-
-bool listNames(const MATFile &mat, std::vector<std::string> &names) {
-  switch (mat.format) {
-    case MatFormat::Version4: return mat_v4::listVariableNames(mat.file, names);
-    case MatFormat::Version5: return mat_v5::listVariableNames(mat.file, mat.v5Header, names);
-    case MatFormat::Version73: return mat.v73File.listVariableNames(names);
-  }
-  return false;
-}
 
 // One block holding the pointers and then the strings, so that a single
 // mxFree releases the whole list.
@@ -79,24 +37,14 @@ char **packNameList(const std::vector<std::string> &names) {
 
 mxArray *readNext(MATFile *mat, const char **name, bool whole) {
   if (mat == nullptr) return nullptr;
-  mxArray *array = nullptr;
+  standin::ArrayPtr array;
   try {
-    switch (mat->format) {
-      case MatFormat::Version4:
-        array = mat_v4::readVariable(mat->file, mat->nextOffset, whole);
-        break;
-      case MatFormat::Version5:
-        array = mat_v5::readVariable(mat->file, mat->v5Header, mat->nextOffset, whole);
-        break;
-      case MatFormat::Version73:
-        array = mat->v73File.readVariable(mat->nextIndex, whole);
-        break;
-    }
+    array = whole ? mat->reader->nextWhole() : mat->reader->nextHeader();
   } catch (const std::bad_alloc &) {
-    array = nullptr;
+    return nullptr;
   }
-  if (array != nullptr && name != nullptr) *name = array->name.c_str();
-  return array;
+  if (array && name != nullptr) *name = array->name.c_str();
+  return array.release();
 }
 
 }  // namespace
@@ -105,15 +53,18 @@ extern "C" {
 
 MATFile *matOpen(const char *fileName, const char *mode) {
   if (fileName == nullptr || mode == nullptr || std::strcmp(mode, "r") != 0) return nullptr;
-  std::unique_ptr<MATFile> mat(new (std::nothrow) MATFile);
-  if (!mat || !mat->file.open(fileName) || !detectFormat(*mat, fileName)) return nullptr;
-  return mat.release();
+  try {
+    std::unique_ptr<MATFile> mat(new MATFile);
+    mat->reader = openVariableReader(fileName);
+    return mat->reader ? mat.release() : nullptr;
+  } catch (const std::bad_alloc &) {
+    return nullptr;
+  }
 }
 
 int matClose(MATFile *mat) {
   if (mat == nullptr) return EOF;
-  bool closed = mat->v73File.close();
-  closed = mat->file.close() && closed;
+  bool closed = mat->reader->close();
   delete mat;
   return closed ? 0 : EOF;
 }
@@ -122,7 +73,9 @@ char **matGetDir(MATFile *mat, int *count) {
   if (mat == nullptr) return nullptr;
   std::vector<std::string> names;
   try {
-    if (!listNames(*mat, names) || names.size() > static_cast<size_t>(INT32_MAX)) return nullptr;
+    if (!mat->reader->directory(names) || names.size() > static_cast<size_t>(INT32_MAX)) {
+      return nullptr;
+    }
   } catch (const std::bad_alloc &) {
     return nullptr;
   }

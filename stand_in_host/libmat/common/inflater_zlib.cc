@@ -1,0 +1,86 @@
+// The inflater on zlib.
+#include <zlib.h>
+
+#include <algorithm>
+#include <new>
+
+#include "common/inflater.h"
+
+namespace {
+
+constexpr size_t kLargestCall = size_t(1) << 30;  // fits zlib's uInt
+
+class ZlibInflater : public Inflater {
+ public:
+  ~ZlibInflater() override { end(); }
+
+  bool start() override {
+    end();
+    stream_ = z_stream();
+    if (inflateInit(&stream_) != Z_OK) return false;
+    started_ = true;
+    input_ = nullptr;
+    inputLeft_ = 0;
+    used_ = 0;
+    error_ = "";
+    return true;
+  }
+
+  void giveInput(const unsigned char *input, size_t length) override {
+    input_ = input;
+    inputLeft_ = length;
+  }
+
+  size_t inputLeft() const override { return inputLeft_; }
+
+  Status inflate(unsigned char *output, size_t room, size_t &produced) override {
+    produced = 0;
+    if (!started_) return broken("inflater not started");
+    while (produced < room) {
+      uInt in = static_cast<uInt>(std::min(inputLeft_, kLargestCall));
+      uInt out = static_cast<uInt>(std::min(room - produced, kLargestCall));
+      if (in == 0) return Status::NeedInput;
+      stream_.next_in = const_cast<Bytef *>(input_);
+      stream_.avail_in = in;
+      stream_.next_out = output + produced;
+      stream_.avail_out = out;
+      int status = ::inflate(&stream_, Z_NO_FLUSH);
+      size_t used = in - stream_.avail_in;
+      input_ += used;
+      inputLeft_ -= used;
+      used_ += used;
+      size_t made = out - stream_.avail_out;
+      produced += made;
+      if (status == Z_STREAM_END) return Status::End;
+      if (status == Z_BUF_ERROR && used == 0 && made == 0) return broken("no progress");
+      if (status == Z_BUF_ERROR) continue;
+      if (status != Z_OK) return broken(stream_.msg != nullptr ? stream_.msg : "inflate failed");
+    }
+    return Status::Full;
+  }
+
+  uint64_t inputUsed() const override { return used_; }
+  const char *errorText() const override { return error_; }
+
+ private:
+  Status broken(const char *why) {
+    error_ = why;
+    return Status::Broken;
+  }
+
+  void end() {
+    if (started_) inflateEnd(&stream_);
+    started_ = false;
+  }
+
+  z_stream stream_{};
+  bool started_ = false;
+  const unsigned char *input_ = nullptr;
+  size_t inputLeft_ = 0;
+  uint64_t used_ = 0;
+  const char *error_ = "";
+};
+
+}  // namespace
+
+std::unique_ptr<Inflater> makeInflater() { return std::unique_ptr<Inflater>(new ZlibInflater); }

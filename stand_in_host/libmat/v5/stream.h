@@ -1,0 +1,71 @@
+// Sequential byte sources for the version 5 reader: a range of the file, or
+// the inflated bytes of a compressed element. Both read straight into the
+// caller's memory, so array data lands in its final buffer without a copy.
+#ifndef STAND_IN_HOST_LIBMAT_V5_STREAM_H
+#define STAND_IN_HOST_LIBMAT_V5_STREAM_H
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "common/file_bytes.h"
+#include "common/inflater.h"
+
+namespace mat_v5 {
+
+class ByteStream {
+ public:
+  virtual ~ByteStream() = default;
+  // Reads exactly `length` bytes; false if they are not there.
+  virtual bool read(void *destination, size_t length) = 0;
+  // Passes over exactly `length` bytes; false if they are not there.
+  virtual bool skip(uint64_t length) = 0;
+};
+
+// The bytes [offset, offset + length) of a file. Small reads come from the
+// file's read-ahead window, large ones straight from the file.
+class FileRangeStream : public ByteStream {
+ public:
+  FileRangeStream(const FileBytes &file, uint64_t offset, uint64_t length)
+      : file_(file), position_(offset), end_(offset + length) {}
+  bool read(void *destination, size_t length) override;
+  bool skip(uint64_t length) override;
+
+ private:
+  const FileBytes &file_;
+  uint64_t position_;  // the next byte to hand out
+  uint64_t end_;
+};
+
+// The inflated bytes of the zlib stream held in [offset, offset + length) of
+// a file. Compressed input is read in pieces that grow from a few KiB (a
+// header-only read touches little of the file) up to 1 MiB.
+class InflateStream : public ByteStream {
+ public:
+  InflateStream(const FileBytes &file, uint64_t offset, uint64_t length);
+
+  bool read(void *destination, size_t length) override;
+  bool skip(uint64_t length) override;
+  // True if the zlib stream ends exactly here, its Adler-32 checksum is
+  // right, and no compressed bytes follow it.
+  bool endsHere();
+
+ private:
+  bool start();
+  bool refill();
+  bool inflateInto(unsigned char *out, size_t length);
+
+  const FileBytes &file_;
+  uint64_t next_;  // next compressed byte not yet read from the file
+  uint64_t end_;
+  std::unique_ptr<Inflater> inflater_;
+  bool failed_ = false;
+  bool ended_ = false;
+  size_t piece_ = 4096;
+  std::vector<unsigned char> input_;
+};
+
+}  // namespace mat_v5
+
+#endif

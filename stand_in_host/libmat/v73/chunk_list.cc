@@ -1,0 +1,108 @@
+#include "v73/chunk_list.h"
+
+#include <vector>
+
+#include "v73/file_driver.h"
+#include "v73/hdf5_id.h"
+
+namespace mat_v73 {
+
+namespace {
+
+// No filter, or deflate alone; anything else is left to libhdf5.
+bool readFilters(hid_t creation, bool &deflated) {
+  int filters = H5Pget_nfilters(creation);
+  if (filters < 0 || filters > 1) return false;
+  deflated = filters == 1;
+  if (!deflated) return true;
+  unsigned flags = 0, config = 0;
+  size_t values = 0;
+  return H5Pget_filter2(creation, 0, &flags, &values, nullptr, 0, nullptr, &config) ==
+         H5Z_FILTER_DEFLATE;
+}
+
+bool describeGrid(hid_t dataset, hid_t memoryType, ChunkGrid &grid, bool &deflated) {
+  Id creation(H5Dget_create_plist(dataset));
+  Id type(H5Dget_type(dataset));
+  Id space(H5Dget_space(dataset));
+  if (!creation.valid() || !type.valid() || !space.valid() ||
+      H5Pget_layout(creation.get()) != H5D_CHUNKED || H5Tequal(type.get(), memoryType) <= 0 ||
+      !readFilters(creation.get(), deflated)) {
+    return false;
+  }
+  hsize_t dims[H5S_MAX_RANK], chunk[H5S_MAX_RANK];
+  grid.rank = H5Sget_simple_extent_dims(space.get(), dims, nullptr);
+  if (grid.rank < 1 || grid.rank > kMaxChunkRank ||
+      H5Pget_chunk(creation.get(), grid.rank, chunk) != grid.rank) {
+    return false;
+  }
+  for (int i = 0; i < grid.rank; ++i) {
+    grid.dims[i] = dims[i];
+    grid.chunk[i] = chunk[i];
+  }
+  grid.elementSize = H5Tget_size(memoryType);
+  return true;
+}
+
+// Where the stored bytes of the chunk at `origin` lie: libhdf5 is asked to
+// read them, with the read recorded instead of made. `scratch` takes what
+// libhdf5 would write if the read were made after all.
+bool locateChunk(hid_t dataset, const hsize_t *origin, uint64_t chunkBytes, uint64_t fileSize,
+                 std::vector<unsigned char> &scratch, StoredChunk &stored) {
+  hsize_t bytes = 0;
+  if (H5Dget_chunk_storage_size(dataset, origin, &bytes) < 0 || bytes == 0 ||
+      bytes > 2 * chunkBytes + 1024 || bytes > fileSize) {
+    return false;  // a chunk never written reads as the fill value: libhdf5's work
+  }
+  scratch.resize(static_cast<size_t>(bytes));
+  RawDataProbe probe;
+  uint32_t skipped = 0;
+  if (H5Dread_chunk(dataset, H5P_DEFAULT, origin, &skipped, scratch.data()) < 0 ||
+      !probe.take(stored.offset, stored.bytes) || stored.bytes != bytes) {
+    return false;
+  }
+  stored.deflated = (skipped & 1) == 0;  // bit 0: the deflate filter was skipped
+  return true;
+}
+
+// Lists the chunks, for a file of `fileSize` bytes.
+bool listStoredChunks(hid_t dataset, hid_t memoryType, uint64_t bufferBytes, uint64_t fileSize,
+                      ChunkList &list) {
+  bool deflated = false;
+  ChunkGrid &grid = list.grid;
+  if (!describeGrid(dataset, memoryType, grid, deflated)) return false;
+  uint64_t count = chunkCountOf(grid);
+  // Each stored chunk takes at least a byte of the file.
+  if (count == 0 || count > fileSize) return false;
+  uint64_t chunkBytes = chunkBytesOf(grid);
+  list.chunks.assign(static_cast<size_t>(count), StoredChunk());
+  std::vector<unsigned char> scratch;
+  hsize_t origin[H5S_MAX_RANK] = {};
+  for (StoredChunk &stored : list.chunks) {
+    if (!locateChunk(dataset, origin, chunkBytes, fileSize, scratch, stored)) return false;
+    stored.deflated = deflated && stored.deflated;
+    int i = grid.rank - 1;
+    while (i >= 0 && (origin[i] += grid.chunk[i]) >= grid.dims[i]) origin[i--] = 0;
+  }
+  return isSoundChunkList(list, bufferBytes, fileSize);
+}
+
+}  // namespace
+
+bool listChunks(hid_t dataset, hid_t memoryType, uint64_t bufferBytes, ChunkList &list) {
+  int descriptor = -1;
+  uint64_t fileSize = 0;
+  return openFileOf(dataset, descriptor, fileSize) &&
+         listStoredChunks(dataset, memoryType, bufferBytes, fileSize, list);
+}
+
+bool readByChunks(hid_t dataset, hid_t memoryType, uint64_t bufferBytes, void *buffer) {
+  int descriptor = -1;
+  uint64_t fileSize = 0;
+  ChunkList list;
+  return openFileOf(dataset, descriptor, fileSize) &&
+         listStoredChunks(dataset, memoryType, bufferBytes, fileSize, list) &&
+         placeChunks(descriptor, list, buffer);
+}
+
+}  // namespace mat_v73
