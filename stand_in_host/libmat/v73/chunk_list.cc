@@ -21,12 +21,10 @@ bool readFilters(hid_t creation, bool &deflated) {
          H5Z_FILTER_DEFLATE;
 }
 
-bool describeGrid(hid_t dataset, hid_t memoryType, ChunkGrid &grid, bool &deflated) {
+bool describeGrid(hid_t dataset, uint64_t elementSize, ChunkGrid &grid, bool &deflated) {
   Id creation(H5Dget_create_plist(dataset));
-  Id type(H5Dget_type(dataset));
   Id space(H5Dget_space(dataset));
-  if (!creation.valid() || !type.valid() || !space.valid() ||
-      H5Pget_layout(creation.get()) != H5D_CHUNKED || H5Tequal(type.get(), memoryType) <= 0 ||
+  if (!creation.valid() || !space.valid() || H5Pget_layout(creation.get()) != H5D_CHUNKED ||
       !readFilters(creation.get(), deflated)) {
     return false;
   }
@@ -40,7 +38,7 @@ bool describeGrid(hid_t dataset, hid_t memoryType, ChunkGrid &grid, bool &deflat
     grid.dims[i] = dims[i];
     grid.chunk[i] = chunk[i];
   }
-  grid.elementSize = H5Tget_size(memoryType);
+  grid.elementSize = elementSize;
   return true;
 }
 
@@ -65,12 +63,17 @@ bool locateChunk(hid_t dataset, const hsize_t *origin, uint64_t chunkBytes, uint
   return true;
 }
 
-// Lists the chunks, for a file of `fileSize` bytes.
-bool listStoredChunks(hid_t dataset, hid_t memoryType, uint64_t bufferBytes, uint64_t fileSize,
-                      ChunkList &list) {
+}  // namespace
+
+bool listChunks(hid_t dataset, uint64_t elementSize, uint64_t datasetBytes, ChunkList &list) {
+  int descriptor = -1;
+  uint64_t fileSize = 0;
   bool deflated = false;
   ChunkGrid &grid = list.grid;
-  if (!describeGrid(dataset, memoryType, grid, deflated)) return false;
+  if (!openFileOf(dataset, descriptor, fileSize) ||
+      !describeGrid(dataset, elementSize, grid, deflated)) {
+    return false;
+  }
   uint64_t count = chunkCountOf(grid);
   // Each stored chunk takes at least a byte of the file.
   if (count == 0 || count > fileSize) return false;
@@ -84,25 +87,7 @@ bool listStoredChunks(hid_t dataset, hid_t memoryType, uint64_t bufferBytes, uin
     int i = grid.rank - 1;
     while (i >= 0 && (origin[i] += grid.chunk[i]) >= grid.dims[i]) origin[i--] = 0;
   }
-  return isSoundChunkList(list, bufferBytes, fileSize);
-}
-
-}  // namespace
-
-bool listChunks(hid_t dataset, hid_t memoryType, uint64_t bufferBytes, ChunkList &list) {
-  int descriptor = -1;
-  uint64_t fileSize = 0;
-  return openFileOf(dataset, descriptor, fileSize) &&
-         listStoredChunks(dataset, memoryType, bufferBytes, fileSize, list);
-}
-
-bool readByChunks(hid_t dataset, hid_t memoryType, uint64_t bufferBytes, void *buffer) {
-  int descriptor = -1;
-  uint64_t fileSize = 0;
-  ChunkList list;
-  return openFileOf(dataset, descriptor, fileSize) &&
-         listStoredChunks(dataset, memoryType, bufferBytes, fileSize, list) &&
-         placeChunks(descriptor, list, buffer);
+  return isSoundChunkList(list, datasetBytes, fileSize);
 }
 
 }  // namespace mat_v73

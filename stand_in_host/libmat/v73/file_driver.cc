@@ -4,10 +4,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
+#include "common/read_exactly.h"
 #include "v73/hdf5_id.h"
 
 namespace mat_v73 {
@@ -87,19 +88,12 @@ herr_t readBytes(H5FD_t *file, H5FD_mem_t type, hid_t, haddr_t address, size_t s
     probe.bytes = size;
     return 0;
   }
+  // The bytes inside the file are read; any beyond its end read as zero.
   auto *out = static_cast<unsigned char *>(into);
-  while (size > 0) {
-    ssize_t n = pread(fileOf(file)->descriptor, out, size, static_cast<off_t>(address));
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) return -1;
-    if (n == 0) {
-      std::memset(out, 0, size);
-      return 0;
-    }
-    out += n;
-    size -= static_cast<size_t>(n);
-    address += static_cast<haddr_t>(n);
-  }
+  haddr_t end = fileOf(file)->endOfFile;
+  size_t inside = address >= end ? 0 : static_cast<size_t>(std::min<haddr_t>(size, end - address));
+  if (inside > 0 && !readExactly(fileOf(file)->descriptor, address, out, inside)) return -1;
+  std::memset(out + inside, 0, size - inside);
   return 0;
 }
 

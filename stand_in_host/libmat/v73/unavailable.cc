@@ -1,17 +1,13 @@
-// The version 7.3 reader of a build without libhdf5 (the Windows
-// cross-build): such files are recognized but cannot be opened.
-#include "v73/reader.h"
+// Version 7.3 in a build without libhdf5 (the Windows cross-build): such
+// files are recognized by their header, and refused.
+#include "v73/version_reader.h"
 
 namespace mat_v73 {
 
-File::~File() = default;
+namespace {
+std::unique_ptr<VariableReader> refuse(const char *, std::unique_ptr<FileBytes>) { return nullptr; }
+}  // namespace
 
-bool File::open(const char *, uint64_t) { return false; }
-
-bool File::close() { return true; }
-
-bool File::listVariableNames(std::vector<std::string> &) const { return false; }
-
-mxArray *File::readVariable(size_t &, bool) const { return nullptr; }
+const VersionReader kVersionReader = {hasVersion73Header, refuse};
 
 }  // namespace mat_v73

@@ -1,39 +1,59 @@
-// Version 7.3 behind the reader interface.
+// Version 7.3 behind the reader interface: plans come from libhdf5 (in the
+// reader process, or in this process when MAT_V73_READER=in-process), and
+// arrays are built from them here.
 #include "v73/version_reader.h"
 
-#include "v73/isolated.h"
+#include <cstdlib>
+#include <cstring>
+
+#include "v73/array_from_plan.h"
+#include "v73/plan_source.h"
 
 namespace mat_v73 {
 
 namespace {
 
-#if defined(MAT_V73_IN_PROCESS)
-using V73File = File;
-#else
-using V73File = IsolatedFile;
-#endif
+bool wantsInThisProcess() {
+  const char *choice = std::getenv("MAT_V73_READER");
+  return choice != nullptr && std::strcmp(choice, "in-process") == 0;
+}
 
 class Reader : public VariableReader {
  public:
-  bool open(const char *path, uint64_t size) { return file_.open(path, size); }
-  bool directory(std::vector<std::string> &names) override {
-    return file_.listVariableNames(names);
+  Reader(std::unique_ptr<FileBytes> file, std::unique_ptr<PlanSource> source)
+      : file_(std::move(file)), source_(std::move(source)) {}
+
+  bool directory(std::vector<std::string> &names) override { return source_->directory(names); }
+  standin::ArrayPtr nextHeader() override { return next(false); }
+  standin::ArrayPtr nextWhole() override { return next(true); }
+
+  bool close() override {
+    bool closed = source_->close();
+    return file_->close() && closed;
   }
-  standin::ArrayPtr nextHeader() override { return standin::ArrayPtr(file_.readVariable(next_, false)); }
-  standin::ArrayPtr nextWhole() override { return standin::ArrayPtr(file_.readVariable(next_, true)); }
-  bool close() override { return file_.close(); }
 
  private:
-  V73File file_;
-  size_t next_ = 0;
+  // Each read moves on to the next variable, whether it succeeds or not.
+  standin::ArrayPtr next(bool whole) {
+    ArrayPlan plan;
+    if (!source_->plan(next_++, whole, plan)) return nullptr;
+    standin::ArrayPtr array = buildArray(plan, *file_, *source_);
+    if (!array) return nullptr;
+    array->name = plan.name;
+    array->isGlobal = plan.global;
+    return array;
+  }
+
+  std::unique_ptr<FileBytes> file_;  // the data that plans locate is read from here
+  std::unique_ptr<PlanSource> source_;
+  uint64_t next_ = 0;
 };
 
 std::unique_ptr<VariableReader> open(const char *path, std::unique_ptr<FileBytes> file) {
-  std::unique_ptr<Reader> reader(new Reader);
-  uint64_t size = file->size();
-  file->close();
-  if (!reader->open(path, size)) return nullptr;
-  return reader;
+  std::unique_ptr<PlanSource> source =
+      wantsInThisProcess() ? openInThisProcess(path) : openInReaderProcess(path, file->size());
+  if (!source) return nullptr;
+  return std::unique_ptr<VariableReader>(new Reader(std::move(file), std::move(source)));
 }
 
 }  // namespace

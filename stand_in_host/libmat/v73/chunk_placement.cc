@@ -1,0 +1,240 @@
+#include "v73/chunk_placement.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cstring>
+#include <new>
+#include <system_error>
+#include <thread>
+#include <vector>
+
+#include "common/inflater.h"
+
+namespace mat_v73 {
+
+namespace {
+
+constexpr size_t kInputPiece = size_t(1) << 20;  // compressed bytes read at a time
+constexpr size_t kWindow = size_t(4) << 20;      // chunk bytes scattered at a time
+
+// The bytes of one stored chunk, in order: read from the file as they are,
+// or inflated on the way.
+class ChunkBytes {
+ public:
+  ChunkBytes(const FileBytes &file, Inflater &inflater, std::vector<unsigned char> &input)
+      : file_(file), inflater_(inflater), input_(input) {}
+
+  bool begin(const StoredChunk &stored) {
+    stored_ = stored;
+    next_ = stored.offset;
+    end_ = stored.offset + stored.bytes;
+    ended_ = false;
+    return !stored.deflated || inflater_.start();
+  }
+
+  // Exactly `length` bytes into `out`.
+  bool read(unsigned char *out, size_t length) {
+    if (!stored_.deflated) {
+      if (length > end_ - next_ || !file_.readDirect(next_, out, length)) return false;
+      next_ += length;
+      return true;
+    }
+    while (length > 0) {
+      if (ended_) return false;
+      size_t produced = 0;
+      Inflater::Status status = inflater_.inflate(out, length, produced);
+      out += produced;
+      length -= produced;
+      if (status == Inflater::Status::End) ended_ = true;
+      if (status == Inflater::Status::Broken) return false;
+      if (status == Inflater::Status::NeedInput && !refill()) return false;
+    }
+    return true;
+  }
+
+  // Passes over `length` bytes, through `scratch` when they must be inflated.
+  bool skip(uint64_t length, std::vector<unsigned char> &scratch) {
+    if (!stored_.deflated) {
+      if (length > end_ - next_) return false;
+      next_ += length;
+      return true;
+    }
+    while (length > 0) {
+      size_t part = static_cast<size_t>(std::min<uint64_t>(length, kWindow));
+      if (scratch.size() < part) scratch.resize(part);
+      if (!read(scratch.data(), part)) return false;
+      length -= part;
+    }
+    return true;
+  }
+
+  // True if the chunk holds nothing more: every stored byte used, or the
+  // deflate stream ending here with its checksum right.
+  bool finish() {
+    if (!stored_.deflated) return next_ == end_;
+    while (!ended_) {
+      unsigned char extra = 0;
+      size_t produced = 0;
+      Inflater::Status status = inflater_.inflate(&extra, 1, produced);
+      if (produced != 0 || status == Inflater::Status::Broken) return false;
+      if (status == Inflater::Status::End) ended_ = true;
+      if (status == Inflater::Status::NeedInput && !refill()) return false;
+    }
+    return true;
+  }
+
+ private:
+  bool refill() {
+    if (next_ >= end_) return false;
+    size_t take = static_cast<size_t>(std::min<uint64_t>(kInputPiece, end_ - next_));
+    if (input_.size() < take) input_.resize(take);
+    if (!file_.readDirect(next_, input_.data(), take)) return false;
+    next_ += take;
+    inflater_.giveInput(input_.data(), take);
+    return true;
+  }
+
+  const FileBytes &file_;
+  Inflater &inflater_;
+  std::vector<unsigned char> &input_;
+  StoredChunk stored_;
+  uint64_t next_ = 0;
+  uint64_t end_ = 0;
+  bool ended_ = false;
+};
+
+// Where a chunk lies in the array: its rows run along the last (fastest)
+// dimension; row r is the r-th combination of the other dimensions.
+struct ChunkPlace {
+  int last = 0;
+  uint64_t origin[kMaxChunkRank] = {};
+  uint64_t extent[kMaxChunkRank] = {};  // the part of the chunk inside the array
+  uint64_t stride[kMaxChunkRank] = {};  // of the array, in elements
+  uint64_t rowLength = 0;               // elements of a chunk row
+  uint64_t rows = 1;                    // rows of a chunk
+};
+
+ChunkPlace placeOf(const ChunkGrid &grid, uint64_t n) {
+  ChunkPlace place;
+  place.last = grid.rank - 1;
+  originOf(grid, n, place.origin);
+  uint64_t stride = 1;
+  for (int i = grid.rank - 1; i >= 0; --i) {
+    place.extent[i] = std::min(grid.chunk[i], grid.dims[i] - place.origin[i]);
+    place.stride[i] = stride;
+    stride *= grid.dims[i];
+  }
+  place.rowLength = grid.chunk[place.last];
+  for (int i = 0; i < place.last; ++i) place.rows *= grid.chunk[i];
+  return place;
+}
+
+// Array index of the start of chunk row `index` (its multi-index over the
+// dimensions before the last, fastest last), or false if that row lies
+// outside the array.
+bool rowStart(const ChunkPlace &place, const ChunkGrid &grid, uint64_t row, uint64_t &start) {
+  start = place.origin[place.last];
+  for (int i = place.last - 1; i >= 0; --i) {
+    uint64_t index = row % grid.chunk[i];
+    row /= grid.chunk[i];
+    if (index >= place.extent[i]) return false;
+    start += (place.origin[i] + index) * place.stride[i];
+  }
+  return true;
+}
+
+// Stores elements [column, column + count) of chunk row `row`, whose bytes
+// are at `data`, where they lie in the array.
+void storeRowPart(const ChunkPlace &place, const ChunkGrid &grid, const ElementStore &store,
+                  uint64_t row, uint64_t column, uint64_t count, const unsigned char *data) {
+  uint64_t start = 0;
+  if (column >= place.extent[place.last] || !rowStart(place, grid, row, start)) return;
+  count = std::min(count, place.extent[place.last] - column);
+  store.store(start + column, data, static_cast<size_t>(count));
+}
+
+// A thread's inflater and buffers, reused from chunk to chunk.
+struct Worker {
+  std::unique_ptr<Inflater> inflater = makeInflater();
+  std::vector<unsigned char> input;
+  std::vector<unsigned char> window;
+};
+
+bool placeChunk(const ChunkList &list, uint64_t n, const FileBytes &file,
+                const ElementStore &store, Worker &worker) {
+  const ChunkGrid &grid = list.grid;
+  ChunkBytes bytes(file, *worker.inflater, worker.input);
+  if (!bytes.begin(list.chunks[n])) return false;
+  ChunkPlace place = placeOf(grid, n);
+  size_t size = store.elementSize();
+  uint64_t chunkBytes = chunkBytesOf(grid);
+
+  // Rows that span the array's whole width, one after another: the chunk's
+  // part inside the array is one contiguous run of it.
+  bool contiguous = true;
+  for (int i = 1; i < grid.rank; ++i) contiguous = contiguous && grid.chunk[i] == grid.dims[i];
+  if (contiguous && store.directBlock() != nullptr) {
+    uint64_t inside = place.extent[0] * (chunkBytes / grid.chunk[0]);
+    unsigned char *into = store.directBlock() + place.origin[0] * place.stride[0] * size;
+    return bytes.read(into, static_cast<size_t>(inside)) &&
+           bytes.skip(chunkBytes - inside, worker.window) && bytes.finish();
+  }
+
+  uint64_t rowBytes = place.rowLength * size;
+  if (rowBytes <= kWindow) {
+    uint64_t rowsPerWindow = kWindow / rowBytes;
+    for (uint64_t first = 0; first < place.rows; first += rowsPerWindow) {
+      uint64_t rows = std::min(rowsPerWindow, place.rows - first);
+      worker.window.resize(static_cast<size_t>(rows * rowBytes));
+      if (!bytes.read(worker.window.data(), worker.window.size())) return false;
+      for (uint64_t r = 0; r < rows; ++r) {
+        storeRowPart(place, grid, store, first + r, 0, place.rowLength,
+                     worker.window.data() + r * rowBytes);
+      }
+    }
+  } else {
+    uint64_t perWindow = kWindow / size;
+    worker.window.resize(static_cast<size_t>(perWindow * size));
+    for (uint64_t row = 0; row < place.rows; ++row) {
+      for (uint64_t column = 0; column < place.rowLength; column += perWindow) {
+        uint64_t count = std::min(perWindow, place.rowLength - column);
+        if (!bytes.read(worker.window.data(), static_cast<size_t>(count * size))) return false;
+        storeRowPart(place, grid, store, row, column, count, worker.window.data());
+      }
+    }
+  }
+  return bytes.finish();
+}
+
+}  // namespace
+
+bool placeChunks(const ChunkList &list, const FileBytes &file, const ElementStore &store) {
+  std::atomic<bool> placed{true};
+  auto placeEvery = [&](uint64_t first) {
+    try {
+      Worker worker;
+      for (uint64_t n = first; n < list.chunks.size() && placed; n += 2) {
+        if (!placeChunk(list, n, file, store, worker)) placed = false;
+      }
+    } catch (const std::bad_alloc &) {
+      placed = false;
+    }
+  };
+  if (list.chunks.size() < 2) {
+    placeEvery(0);
+    return placed;
+  }
+  std::thread helper;
+  try {
+    helper = std::thread(placeEvery, 1);
+  } catch (const std::system_error &) {
+    placeEvery(0);
+    placeEvery(1);
+    return placed;
+  }
+  placeEvery(0);
+  helper.join();
+  return placed;
+}
+
+}  // namespace mat_v73

@@ -1,0 +1,218 @@
+// Plans made by libhdf5 in a reader process of its own: the program
+// mat_v73_reader, installed beside libmat (or in ../libexec from it),
+// started with posix_spawn for each open file. It talks over a socket
+// (reader_channel.h); its standard streams go to /dev/null.
+#include <dlfcn.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <new>
+
+#include "common/byte_cursor.h"
+#include "v73/plan_source.h"
+#include "v73/plan_wire.h"
+#include "v73/reader_channel.h"
+#include "v73/reader_limits.h"
+
+extern char **environ;
+
+namespace mat_v73 {
+
+namespace {
+
+constexpr char kProgramName[] = "mat_v73_reader";
+constexpr int kChannelDescriptor = 3;  // the socket, in the reader process
+constexpr uint64_t kSmallAnswer = 1024;
+
+// The directory libmat was loaded from.
+std::string libraryDirectory() {
+  Dl_info info;
+  if (dladdr(reinterpret_cast<void *>(&openInReaderProcess), &info) == 0 ||
+      info.dli_fname == nullptr) {
+    return std::string();
+  }
+  std::string path = info.dli_fname;
+  size_t slash = path.rfind('/');
+  return slash == std::string::npos ? std::string(".") : path.substr(0, slash);
+}
+
+// The reader program beside libmat, or in ../libexec from it.
+const std::string &readerProgram() {
+  static const std::string program = [] {
+    std::string directory = libraryDirectory();
+    for (const char *place : {"/", "/../libexec/"}) {
+      std::string candidate = directory + place + kProgramName;
+      if (access(candidate.c_str(), X_OK) == 0) return candidate;
+    }
+    return std::string();
+  }();
+  return program;
+}
+
+// A descriptor other than the ones the reader process gets its channel and
+// standard streams on, so that the spawn's dup2 clears close-on-exec.
+int descriptorAbove(int fd, int lowest) {
+  if (fd > lowest) return fd;
+  int moved = fcntl(fd, F_DUPFD_CLOEXEC, lowest + 1);
+  close(fd);
+  return moved;
+}
+
+class ReaderProcess : public PlanSource {
+ public:
+  explicit ReaderProcess(uint64_t fileSize) : fileSize_(fileSize) {}
+  ~ReaderProcess() override { abandon(); }
+
+  bool start(const char *path) {
+    const std::string &program = readerProgram();
+    int sockets[2];
+    if (program.empty() || socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, sockets) != 0) {
+      return false;
+    }
+    socket_ = sockets[0];
+    int child = descriptorAbove(sockets[1], kChannelDescriptor);
+    bool spawned = child >= 0 && spawn(program, path, child);
+    if (child >= 0) ::close(child);
+    if (!spawned) return false;
+    std::string answer;
+    return receiveFrame(socket_, answer, kSmallAnswer, deadline()) && succeeded(answer);
+  }
+
+  bool directory(std::vector<std::string> &names) override {
+    std::string answer;
+    if (!ask(Request::Directory, 0, 0, answer)) return false;
+    ByteCursor in(answer.data(), answer.size());
+    if (static_cast<Status>(in.u64()) != Status::Succeeded) return in.atEnd() ? false : broken();
+    return decodeNames(in, names) && in.atEnd() ? true : broken();
+  }
+
+  bool plan(uint64_t index, bool whole, ArrayPlan &plan) override {
+    std::string answer;
+    if (!ask(Request::Plan, index, whole ? 1 : 0, answer)) return false;
+    ByteCursor in(answer.data(), answer.size());
+    if (static_cast<Status>(in.u64()) != Status::Succeeded) return in.atEnd() ? false : broken();
+    return decodePlan(in, plan) && in.atEnd() ? true : broken();
+  }
+
+  bool stream(uint64_t stream, void *destination, uint64_t bytes) override {
+    std::string answer;
+    if (!ask(Request::Stream, stream, bytes, answer)) return false;
+    if (!succeeded(answer)) return answer.size() == sizeof(uint64_t) ? false : broken();
+    Deadline until = deadline();
+    char *at = static_cast<char *>(destination);
+    for (uint64_t done = 0; done < bytes;) {
+      uint64_t length = 0;
+      if (!receiveExactly(socket_, &length, sizeof length, until)) return broken();
+      if (length == kStreamFailed) return false;
+      if (length > bytes - done || !receiveExactly(socket_, at + done, length, until)) {
+        return broken();
+      }
+      done += length;
+    }
+    return true;
+  }
+
+  bool close() override {
+    if (pid_ < 0) return true;
+    std::string answer;
+    bool closed = ask(Request::Close, 0, 0, answer) && succeeded(answer);
+    ::close(socket_);
+    socket_ = -1;
+    int status = 0;
+    pid_t ended = waitpid(pid_, &status, 0);
+    bool endedWell = ended == pid_ ? WIFEXITED(status) && WEXITSTATUS(status) == 0
+                                   : errno == ECHILD;  // a host that reaps children itself
+    pid_ = -1;
+    return closed && endedWell;
+  }
+
+ private:
+  bool spawn(const std::string &program, const char *path, int child) {
+    posix_spawn_file_actions_t actions;
+    posix_spawnattr_t attributes;
+    if (posix_spawn_file_actions_init(&actions) != 0) return false;
+    if (posix_spawnattr_init(&attributes) != 0) {
+      posix_spawn_file_actions_destroy(&actions);
+      return false;
+    }
+    // The reader process starts with every signal at its default action and
+    // none blocked: handlers the host installed (a crash reporter, a
+    // fuzzer's) are the host's own.
+    sigset_t all, none;
+    sigfillset(&all);
+    sigemptyset(&none);
+    posix_spawnattr_setsigdefault(&attributes, &all);
+    posix_spawnattr_setsigmask(&attributes, &none);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_adddup2(&actions, child, kChannelDescriptor);
+    char *const arguments[] = {const_cast<char *>(program.c_str()), const_cast<char *>(path),
+                               nullptr};
+    int spawned = posix_spawn(&pid_, program.c_str(), &actions, &attributes, arguments, environ);
+    posix_spawn_file_actions_destroy(&actions);
+    posix_spawnattr_destroy(&attributes);
+    if (spawned != 0) pid_ = -1;
+    return spawned == 0;
+  }
+
+  Deadline deadline() const { return std::chrono::steady_clock::now() + answerWait(fileSize_); }
+
+  static bool succeeded(const std::string &answer) {
+    ByteCursor in(answer.data(), answer.size());
+    return static_cast<Status>(in.u64()) == Status::Succeeded && in.ok();
+  }
+
+  // Sends a request and receives the answer's first frame; a reader that
+  // does not answer in time, or is gone, is abandoned.
+  bool ask(Request request, uint64_t a, uint64_t b, std::string &answer) {
+    if (pid_ < 0) return false;
+    uint64_t words[3] = {static_cast<uint64_t>(request), a, b};
+    // A plan of n arrays takes some hundred bytes each, and a file of
+    // n bytes holds at most n / 16 arrays.
+    uint64_t limit = (uint64_t(64) << 20) + 64 * fileSize_;
+    if (sendFrame(socket_, words, sizeof words) &&
+        receiveFrame(socket_, answer, limit, deadline())) {
+      return true;
+    }
+    return broken();
+  }
+
+  // The reader broke the protocol, crashed or ran out of time: it is ended,
+  // and every later request fails.
+  bool broken() {
+    abandon();
+    return false;
+  }
+
+  void abandon() {
+    if (socket_ >= 0) ::close(socket_);
+    socket_ = -1;
+    if (pid_ > 0) {
+      kill(pid_, SIGKILL);
+      while (waitpid(pid_, nullptr, 0) < 0 && errno == EINTR) {
+      }
+    }
+    pid_ = -1;
+  }
+
+  uint64_t fileSize_;
+  pid_t pid_ = -1;
+  int socket_ = -1;
+};
+
+}  // namespace
+
+std::unique_ptr<PlanSource> openInReaderProcess(const char *path, uint64_t fileSize) {
+  std::unique_ptr<ReaderProcess> source(new ReaderProcess(fileSize));
+  if (!source->start(path)) return nullptr;
+  return source;
+}
+
+}  // namespace mat_v73
