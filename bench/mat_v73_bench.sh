@@ -3,7 +3,7 @@
 # doubles in eight arrays of the kestrum benchmark (bench/kestrum), rewritten
 # by matio as version 7.3, uncompressed and compressed, read by:
 #   kestrum            the whole report (directory, header pass, contents pass)
-#   in-process         the same kestrum built with MAT_V73_IN_PROCESS: libhdf5 in
+#   in-process         the same kestrum with MAT_V73_READER=in-process: libhdf5 in
 #                      kestrum's own process, to measure what the reader process
 #                      that contains libhdf5's crashes costs
 #   matio whole read   matio reading every variable whole once
@@ -11,6 +11,9 @@
 #   cat                cat FILE > /dev/null
 # Targets: kestrum faster than matio and than h5py on both files, and at most
 # 5 % slower than in-process (CPU time when perf is installed, else wall time).
+# Then the one-chunk memory case: a file of about 300 KB holding one 5000x5000
+# double array in a single deflated chunk (bench/mat_v73/write_one_chunk.py);
+# kestrum's peak memory at most the array's 190.7 MiB plus 16 MiB.
 #
 #   bench/mat_v73_bench.sh [--data-dir DIR] [--build-dir DIR] [--runs N]
 #
@@ -18,7 +21,7 @@
 #              /work/benchdata). Written on the first run, reused later.
 # --build-dir  the build to measure (default build/default of this repository);
 #              configured with the default preset if missing, the programs
-#              needed are built. The in-process build goes to DIR-in-process.
+#              needed are built.
 # --runs       runs per measure (default 3): the best wall time, the largest
 #              peak memory (/usr/bin/time -v), the least CPU time (perf stat
 #              task-clock, children included, when perf is installed: on a
@@ -51,9 +54,7 @@ trap 'rm -rf "$work"' EXIT
 
 echo "Building kestrum and the helpers in $build_dir"
 if ! { { [ -f "$build_dir/CMakeCache.txt" ] || cmake --preset default -B "$build_dir"; } &&
-  cmake --build "$build_dir" --target kestrum make_bench_mat matio_read_all mat73_from_mat &&
-  cmake --preset default -B "$build_dir-in-process" -DMAT_V73_IN_PROCESS=ON &&
-  cmake --build "$build_dir-in-process" --target kestrum; } \
+  cmake --build "$build_dir" --target kestrum make_bench_mat matio_read_all mat73_from_mat; } \
   >"$work/build.log" 2>&1; then
   cat "$work/build.log" >&2
   exit 1
@@ -121,12 +122,12 @@ for file in "${files[@]}"; do
   path=$data_dir/$file
   cat "$path" >/dev/null
   for ((round = 0; round < runs; round++)); do
-    # The two kestrum builds take turns going first: the first run after
+    # The two ways of running libhdf5 take turns going first: the first run after
     # the other tools pays more for the kernel's page work.
-    ((round % 2 == 0)) || measure "$file:in-process" "$build_dir-in-process/bin/kestrum" "$path"
+    ((round % 2 == 0)) || measure "$file:in-process" env MAT_V73_READER=in-process "$bin/kestrum" "$path"
     measure "$file:kestrum" "$bin/kestrum" "$path"
     [ "$(tail -n 1 "$work/out.txt")" = Done ] || note[$file:kestrum]="no Done: $(tail -n 1 "$work/out.txt")"
-    ((round % 2 == 1)) || measure "$file:in-process" "$build_dir-in-process/bin/kestrum" "$path"
+    ((round % 2 == 1)) || measure "$file:in-process" env MAT_V73_READER=in-process "$bin/kestrum" "$path"
     measure "$file:matio" "$bin/matio_read_all" "$path"
     measure "$file:h5py" /usr/bin/python3 "$repo/bench/mat_v73/h5py_read_all.py" "$path"
     measure "$file:cat" cat "$path"
@@ -181,5 +182,24 @@ for file in "${files[@]}"; do
     failures=$((failures + 1))
   fi
 done
+
+# The one-chunk memory case.
+one_chunk=$data_dir/one-chunk-5000x5000-v73.mat
+[ -f "$one_chunk" ] || /usr/bin/python3 "$repo/bench/mat_v73/write_one_chunk.py" "$one_chunk"
+for ((round = 0; round < runs; round++)); do
+  measure one-chunk:kestrum "$bin/kestrum" "$one_chunk"
+  [ "$(tail -n 1 "$work/out.txt")" = Done ] || note[one-chunk:kestrum]="no Done: $(tail -n 1 "$work/out.txt")"
+done
+array_kib=$((5000 * 5000 * 8 / 1024))
+echo "One 5000x5000 array in one chunk ($(($(stat -c %s "$one_chunk") / 1000)) KB): kestrum" \
+  "${wall[one-chunk:kestrum]} s, peak $((${peak[one-chunk:kestrum]} / 1024)) MiB" \
+  "(the array: $((array_kib / 1024)) MiB)"
+if [ -z "${note[one-chunk:kestrum]:-}" ] &&
+  [ "${peak[one-chunk:kestrum]}" -le $((array_kib + 16 * 1024)) ]; then
+  echo "PASS one chunk: peak at most the array plus 16 MiB"
+else
+  echo "FAIL one chunk: peak above the array plus 16 MiB"
+  failures=$((failures + 1))
+fi
 for key in "${!note[@]}"; do echo "  $key: ${note[$key]}"; done | sort
 exit $((failures > 0))

@@ -12,25 +12,11 @@
 #include <cstdlib>
 
 #include "diagnose_mat_file.h"
+#include "scratch_file.h"
 
 namespace {
 
-char scratchPath[] = "/tmp/kestrum-fuzz-XXXXXX";
-int scratchFd = -1;
 constexpr int kWatchedFds = 256;
-
-void removeScratchFile() { unlink(scratchPath); }
-
-bool writeScratchFile(const uint8_t *data, size_t size) {
-  if (ftruncate(scratchFd, 0) != 0) return false;
-  size_t written = 0;
-  while (written < size) {
-    ssize_t n = pwrite(scratchFd, data + written, size - written, static_cast<off_t>(written));
-    if (n <= 0) return false;
-    written += static_cast<size_t>(n);
-  }
-  return true;
-}
 
 bool isOpen(int fd) { return fcntl(fd, F_GETFD) != -1; }
 
@@ -49,9 +35,7 @@ void closeWhatTheDiagnosisLeftOpen(const bool (&openBefore)[kWatchedFds]) {
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***) {
-  scratchFd = mkstemp(scratchPath);
-  if (scratchFd < 0) std::abort();
-  std::atexit(removeScratchFile);
+  createScratchFile("kestrum-fuzz");
   int devNull = open("/dev/null", O_WRONLY);
   if (devNull < 0 || dup2(devNull, STDOUT_FILENO) < 0) std::abort();
   close(devNull);
@@ -59,10 +43,10 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
-  if (!writeScratchFile(data, size)) std::abort();
+  writeScratchFile(data, size);
   bool openBefore[kWatchedFds];
   for (int fd = 0; fd < kWatchedFds; ++fd) openBefore[fd] = isOpen(fd);
-  diagnoseMatFile(scratchPath);
+  diagnoseMatFile(scratchFilePath());
   std::fflush(stdout);
   closeWhatTheDiagnosisLeftOpen(openBefore);
   return 0;
