@@ -7,7 +7,7 @@ set -euo pipefail
 
 # The build configures its tests and benchmarks too, so GoogleTest, Google
 # Benchmark and matio are needed to build at all.
-build_packages=(cmake ninja-build g++ pkg-config zlib1g-dev libhdf5-dev
+build_packages=(cmake ninja-build g++ pkg-config zlib1g-dev libisal-dev libhdf5-dev
   googletest libgtest-dev libbenchmark-dev libmatio-dev)
 test_packages=(matio-tools python3-h5py python3-numpy python3-scipy octave liboctave-dev valgrind
   g++-mingw-w64-i686 libz-mingw-w64-dev wine wine32:i386

@@ -1,7 +1,8 @@
 // Inflating zlib streams (deflate data behind a zlib header, ended by an
 // Adler-32 checksum), the form both compressed version 7 elements and
 // compressed version 7.3 chunks take. One small interface, so that the
-// readers do not depend on which library inflates.
+// readers do not depend on which library inflates (inflater_zlib.cc,
+// inflater_isal.cc).
 #ifndef STAND_IN_HOST_LIBMAT_COMMON_INFLATER_H
 #define STAND_IN_HOST_LIBMAT_COMMON_INFLATER_H
 
@@ -41,7 +42,13 @@ class Inflater {
   virtual const char *errorText() const = 0;
 };
 
-// An inflater of the library this build inflates with.
+// An inflater of the library this build inflates with: ISA-L where the
+// build has it (x86-64 Linux), zlib elsewhere or when MAT_INFLATER=zlib is
+// in the environment.
 std::unique_ptr<Inflater> makeInflater();
+// One of each library, for comparing them: makeIsalInflater() is null in a
+// build without ISA-L.
+std::unique_ptr<Inflater> makeZlibInflater();
+std::unique_ptr<Inflater> makeIsalInflater();
 
 #endif

@@ -83,4 +83,8 @@ class ZlibInflater : public Inflater {
 
 }  // namespace
 
-std::unique_ptr<Inflater> makeInflater() { return std::unique_ptr<Inflater>(new ZlibInflater); }
+std::unique_ptr<Inflater> makeZlibInflater() { return std::unique_ptr<Inflater>(new ZlibInflater); }
+
+#if !defined(MAT_INFLATE_WITH_ISAL)
+std::unique_ptr<Inflater> makeIsalInflater() { return nullptr; }
+#endif

@@ -6,11 +6,9 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <memory>
-#include <vector>
 
 #include "common/file_bytes.h"
-#include "common/inflater.h"
+#include "common/inflated_range.h"
 
 namespace mat_v5 {
 
@@ -39,31 +37,22 @@ class FileRangeStream : public ByteStream {
 };
 
 // The inflated bytes of the zlib stream held in [offset, offset + length) of
-// a file. Compressed input is read in pieces that grow from a few KiB (a
-// header-only read touches little of the file) up to 1 MiB.
+// a file.
 class InflateStream : public ByteStream {
  public:
-  InflateStream(const FileBytes &file, uint64_t offset, uint64_t length);
+  InflateStream(const FileBytes &file, uint64_t offset, uint64_t length)
+      : range_(file, offset, length) {}
 
-  bool read(void *destination, size_t length) override;
-  bool skip(uint64_t length) override;
+  bool read(void *destination, size_t length) override {
+    return range_.read(static_cast<unsigned char *>(destination), length);
+  }
+  bool skip(uint64_t length) override { return range_.skip(length); }
   // True if the zlib stream ends exactly here, its Adler-32 checksum is
   // right, and no compressed bytes follow it.
-  bool endsHere();
+  bool endsHere() { return range_.endsHere(); }
 
  private:
-  bool start();
-  bool refill();
-  bool inflateInto(unsigned char *out, size_t length);
-
-  const FileBytes &file_;
-  uint64_t next_;  // next compressed byte not yet read from the file
-  uint64_t end_;
-  std::unique_ptr<Inflater> inflater_;
-  bool failed_ = false;
-  bool ended_ = false;
-  size_t piece_ = 4096;
-  std::vector<unsigned char> input_;
+  InflatedRange range_;
 };
 
 }  // namespace mat_v5

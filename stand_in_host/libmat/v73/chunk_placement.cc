@@ -8,99 +8,50 @@
 #include <thread>
 #include <vector>
 
-#include "common/inflater.h"
+#include "common/inflated_range.h"
 
 namespace mat_v73 {
 
 namespace {
 
-constexpr size_t kInputPiece = size_t(1) << 20;  // compressed bytes read at a time
 constexpr size_t kWindow = size_t(4) << 20;      // chunk bytes scattered at a time
 
 // The bytes of one stored chunk, in order: read from the file as they are,
 // or inflated on the way.
 class ChunkBytes {
  public:
-  ChunkBytes(const FileBytes &file, Inflater &inflater, std::vector<unsigned char> &input)
-      : file_(file), inflater_(inflater), input_(input) {}
-
-  bool begin(const StoredChunk &stored) {
-    stored_ = stored;
-    next_ = stored.offset;
-    end_ = stored.offset + stored.bytes;
-    ended_ = false;
-    return !stored.deflated || inflater_.start();
+  ChunkBytes(const FileBytes &file, const StoredChunk &stored, std::vector<unsigned char> &input)
+      : file_(file), stored_(stored), next_(stored.offset) {
+    if (stored.deflated) inflated_.reset(new InflatedRange(file, stored.offset, stored.bytes, &input));
   }
 
   // Exactly `length` bytes into `out`.
   bool read(unsigned char *out, size_t length) {
-    if (!stored_.deflated) {
-      if (length > end_ - next_ || !file_.readDirect(next_, out, length)) return false;
-      next_ += length;
-      return true;
+    if (inflated_) return inflated_->read(out, length);
+    if (length > stored_.offset + stored_.bytes - next_ || !file_.readDirect(next_, out, length)) {
+      return false;
     }
-    while (length > 0) {
-      if (ended_) return false;
-      size_t produced = 0;
-      Inflater::Status status = inflater_.inflate(out, length, produced);
-      out += produced;
-      length -= produced;
-      if (status == Inflater::Status::End) ended_ = true;
-      if (status == Inflater::Status::Broken) return false;
-      if (status == Inflater::Status::NeedInput && !refill()) return false;
-    }
+    next_ += length;
     return true;
   }
 
-  // Passes over `length` bytes, through `scratch` when they must be inflated.
-  bool skip(uint64_t length, std::vector<unsigned char> &scratch) {
-    if (!stored_.deflated) {
-      if (length > end_ - next_) return false;
-      next_ += length;
-      return true;
-    }
-    while (length > 0) {
-      size_t part = static_cast<size_t>(std::min<uint64_t>(length, kWindow));
-      if (scratch.size() < part) scratch.resize(part);
-      if (!read(scratch.data(), part)) return false;
-      length -= part;
-    }
+  // Passes over `length` bytes.
+  bool skip(uint64_t length) {
+    if (inflated_) return inflated_->skip(length);
+    if (length > stored_.offset + stored_.bytes - next_) return false;
+    next_ += length;
     return true;
   }
 
   // True if the chunk holds nothing more: every stored byte used, or the
   // deflate stream ending here with its checksum right.
-  bool finish() {
-    if (!stored_.deflated) return next_ == end_;
-    while (!ended_) {
-      unsigned char extra = 0;
-      size_t produced = 0;
-      Inflater::Status status = inflater_.inflate(&extra, 1, produced);
-      if (produced != 0 || status == Inflater::Status::Broken) return false;
-      if (status == Inflater::Status::End) ended_ = true;
-      if (status == Inflater::Status::NeedInput && !refill()) return false;
-    }
-    return true;
-  }
+  bool finish() { return inflated_ ? inflated_->ends() : next_ == stored_.offset + stored_.bytes; }
 
  private:
-  bool refill() {
-    if (next_ >= end_) return false;
-    size_t take = static_cast<size_t>(std::min<uint64_t>(kInputPiece, end_ - next_));
-    if (input_.size() < take) input_.resize(take);
-    if (!file_.readDirect(next_, input_.data(), take)) return false;
-    next_ += take;
-    inflater_.giveInput(input_.data(), take);
-    return true;
-  }
-
   const FileBytes &file_;
-  Inflater &inflater_;
-  std::vector<unsigned char> &input_;
   StoredChunk stored_;
-  uint64_t next_ = 0;
-  uint64_t end_ = 0;
-  bool ended_ = false;
+  uint64_t next_;
+  std::unique_ptr<InflatedRange> inflated_;
 };
 
 // Where a chunk lies in the array: its rows run along the last (fastest)
@@ -153,9 +104,8 @@ void storeRowPart(const ChunkPlace &place, const ChunkGrid &grid, const ElementS
   store.store(start + column, data, static_cast<size_t>(count));
 }
 
-// A thread's inflater and buffers, reused from chunk to chunk.
+// A thread's buffers, reused from chunk to chunk.
 struct Worker {
-  std::unique_ptr<Inflater> inflater = makeInflater();
   std::vector<unsigned char> input;
   std::vector<unsigned char> window;
 };
@@ -163,8 +113,7 @@ struct Worker {
 bool placeChunk(const ChunkList &list, uint64_t n, const FileBytes &file,
                 const ElementStore &store, Worker &worker) {
   const ChunkGrid &grid = list.grid;
-  ChunkBytes bytes(file, *worker.inflater, worker.input);
-  if (!bytes.begin(list.chunks[n])) return false;
+  ChunkBytes bytes(file, list.chunks[n], worker.input);
   ChunkPlace place = placeOf(grid, n);
   size_t size = store.elementSize();
   uint64_t chunkBytes = chunkBytesOf(grid);
@@ -177,7 +126,7 @@ bool placeChunk(const ChunkList &list, uint64_t n, const FileBytes &file,
     uint64_t inside = place.extent[0] * (chunkBytes / grid.chunk[0]);
     unsigned char *into = store.directBlock() + place.origin[0] * place.stride[0] * size;
     return bytes.read(into, static_cast<size_t>(inside)) &&
-           bytes.skip(chunkBytes - inside, worker.window) && bytes.finish();
+           bytes.skip(chunkBytes - inside) && bytes.finish();
   }
 
   uint64_t rowBytes = place.rowLength * size;
