@@ -19,7 +19,7 @@ find_library(OCTAVE_INTERPRETER_LIBRARY octinterp HINTS ${octave_library_dir} RE
 set(OCTAVE_MEX_DIR ${CMAKE_BINARY_DIR}/octave)
 
 # add_octave_mex(NAME GATEWAY): NAME.mex from the sources of target NAME,
-# exporting GATEWAY alone.
+# exporting GATEWAY alone, and its help file NAME.m beside it.
 function(add_octave_mex name gateway)
   get_target_property(sources ${name} SOURCES)
   get_target_property(source_dir ${name} SOURCE_DIR)
@@ -41,6 +41,9 @@ function(add_octave_mex name gateway)
     LINK_DEPENDS ${map}
     CXX_VISIBILITY_PRESET hidden
     VISIBILITY_INLINES_HIDDEN ON)
+  # `help NAME` in Octave reads NAME.m beside NAME.mex: a file of comments
+  # only, in the plug-in's source folder. The MEX file is what a call runs.
+  configure_file(${source_dir}/${name}.m ${OCTAVE_MEX_DIR}/${name}.m COPYONLY)
 endfunction()
 
 add_octave_mex(vandrel mexFunction)

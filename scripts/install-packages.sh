@@ -6,12 +6,16 @@
 set -euo pipefail
 
 # The build configures its tests and benchmarks too, so GoogleTest, Google
-# Benchmark and matio are needed to build at all.
+# Benchmark and matio are needed to build at all; help2man writes
+# call_plugin's manual page; ISA-L inflates compressed data (zlib without it).
 build_packages=(cmake ninja-build g++ pkg-config zlib1g-dev libisal-dev libhdf5-dev
-  googletest libgtest-dev libbenchmark-dev libmatio-dev)
+  googletest libgtest-dev libbenchmark-dev libmatio-dev help2man)
+# dpkg-dev and file: cpack's Debian packages (dpkg-shlibdeps); groff-base:
+# the install test's check of the manual pages.
 test_packages=(matio-tools python3-h5py python3-numpy python3-scipy octave liboctave-dev valgrind
   g++-mingw-w64-i686 libz-mingw-w64-dev wine wine32:i386
-  clang libclang-rt-14-dev)
+  clang libclang-rt-14-dev
+  dpkg-dev file groff-base)
 
 case "${1:-build}" in
   build) wanted=("${build_packages[@]}") ;;

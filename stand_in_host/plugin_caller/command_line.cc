@@ -17,6 +17,7 @@ const char kUsageText[] =
     "                             through the stand-in's MAT-file library; it takes its\n"
     "                             place among the INPUTs in the order given\n"
     "  -h, --help                 show this text\n"
+    "  --version                  show the version and licence\n"
     "  --                         ends the options\n"
     "Any other argument, \"-5\" and \"-Inf\" included, is PLUGIN or an INPUT.\n"
     "\n"
@@ -110,6 +111,10 @@ bool parseCommandLine(int argc, const char *const argv[], CallRequest &request, 
       request.help = true;
       continue;
     }
+    if (argument == "--version") {
+      request.version = true;
+      continue;
+    }
     std::string value;
     bool matched = false;
     if (!optionValue(argc, argv, i, "-n", "--nargout", value, matched)) {
@@ -139,7 +144,7 @@ bool parseCommandLine(int argc, const char *const argv[], CallRequest &request, 
     error = "unknown option " + argument;
     return false;
   }
-  if (!request.help && !pluginGiven) {
+  if (!request.help && !request.version && !pluginGiven) {
     error = "no plug-in file given";
     return false;
   }

@@ -13,6 +13,7 @@ struct InputSource {
 
 struct CallRequest {
   bool help = false;
+  bool version = false;
   std::string pluginPath;
   std::vector<InputSource> inputs;  // in the order given
   int nlhs = 1;

@@ -12,11 +12,16 @@
 #include "mat_variable.h"
 #include "mex_host.h"
 #include "plugin_loader.h"
+#include "project_version.h"
 
 namespace {
 
 constexpr int kPluginError = 1;
 constexpr int kUsageError = 2;
+
+const char kVersionText[] =
+    "call_plugin " PROJECT_VERSION_TEXT "\n"
+    "Copyright (C) the kestrum developers. MIT License: free to use, change and share; no warranty.\n";
 
 int usageError(const std::string &message) {
   std::fprintf(stderr, "call_plugin: %s\nTry 'call_plugin --help'.\n", message.c_str());
@@ -102,6 +107,10 @@ int main(int argc, char *argv[]) {
   if (!parseCommandLine(argc - 1, argv + 1, request, error)) return usageError(error);
   if (request.help) {
     std::fputs(kUsageText, stdout);
+    return 0;
+  }
+  if (request.version) {
+    std::fputs(kVersionText, stdout);
     return 0;
   }
   try {
