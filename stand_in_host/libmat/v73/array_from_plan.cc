@@ -100,7 +100,7 @@ bool isConsistentSparse(const mxArray &array, size_t count) {
   const size_t *starts = array.columnStart;
   if (starts[0] != 0 || starts[columns] != count) return false;
   for (size_t column = 0; column < columns; ++column) {
-    if (starts[column] > starts[column + 1]) return false;
+    if (starts[column] > starts[column + 1] || starts[column + 1] > count) return false;
     for (size_t k = starts[column]; k < starts[column + 1]; ++k) {
       if (array.rowIndex[k] >= rows) return false;
       if (k > starts[column] && array.rowIndex[k] <= array.rowIndex[k - 1]) return false;
