@@ -9,7 +9,14 @@ ProcessResult runKestrum(const std::vector<std::string> &arguments, int timeoutS
                          LeakCheck leaks) {
   std::vector<std::string> argv{kestrumPath()};
   argv.insert(argv.end(), arguments.begin(), arguments.end());
-  return runProcess(argv, timeoutSeconds, leaks);
+  ProcessOptions options;
+  // Whatever options this process was given, the child's are these.
+  options.environment = {"ASAN_OPTIONS=detect_leaks=1",
+                         leaks == LeakCheck::AllButAnOpenFile
+                             ? "LSAN_OPTIONS=print_suppressions=0:suppressions=" OPEN_FILE_SUPPRESSIONS
+                             : "LSAN_OPTIONS="};
+  options.timeoutSeconds = timeoutSeconds;
+  return runProcess(argv, options);
 }
 
 ::testing::AssertionResult ranWith(const ProcessResult &result, int status,

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "fixture_files.h"
+#include "kestrum_run.h"
 #include "windows_build.h"
 
 namespace {
@@ -50,11 +51,7 @@ ProcessResult expectedOnWindows(const std::vector<std::string> &arguments,
 }
 
 ::testing::AssertionResult sameReportAsOnLinux(const std::vector<std::string> &arguments) {
-  ProcessResult onLinux = runProcess([&] {
-    std::vector<std::string> argv{kestrumPath()};
-    argv.insert(argv.end(), arguments.begin(), arguments.end());
-    return argv;
-  }());
+  ProcessResult onLinux = runKestrum(arguments);
   if (!onLinux.exited) return ::testing::AssertionFailure() << "Linux kestrum " << describe(onLinux);
   ProcessResult expected = expectedOnWindows(arguments, onLinux);
   ProcessResult onWindows = runUnderWine(windowsBinary("kestrum.exe"), arguments);
@@ -89,7 +86,7 @@ TEST_F(KestrumUnderWine, ReportsEveryFixtureAsOnLinux) {
     SCOPED_TRACE(file);
     // Well-formed: a complete report on Linux, so that the comparison is
     // one of complete reports.
-    EXPECT_EQ(runProcess({kestrumPath(), file}).status, 0);
+    EXPECT_EQ(runKestrum({file}).status, 0);
     EXPECT_TRUE(sameReportAsOnLinux({file}));
   }
 }
