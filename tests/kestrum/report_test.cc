@@ -6,6 +6,7 @@
 #include <random>
 
 #include "expected_report.h"
+#include "files.h"
 #include "fixture_files.h"
 #include "kestrum_run.h"
 #include "mat_layout.h"
