@@ -24,10 +24,10 @@ std::string stem(const std::string &fileName) {
   return fileName.substr(0, fileName.rfind('.'));
 }
 
-Fixture matioFixture(Version version, const fixtures::FileSpec &file) {
+Fixture matioFixture(Version version, const fixtures::FileFixture &file) {
   std::string name = fixtures::fixtureFileName(version, file);
   Fixture fixture{stem(name), "matio", fixturePath(name), {}};
-  for (const fixtures::VariableSpec &variable : file.variables) {
+  for (const fixtures::VariableFixture &variable : file.variables) {
     // Version 4 has neither a global flag nor more than two dimensions.
     bool v4 = version == Version::V4;
     fixture.variables.push_back(
@@ -82,7 +82,7 @@ std::string missingWriter(const std::string &writer) {
 
 std::vector<Fixture> matioFixtures() {
   std::vector<Fixture> list;
-  for (const fixtures::FileSpec &file : fixtures::matioCatalog()) {
+  for (const fixtures::FileFixture &file : fixtures::matioCatalog()) {
     for (Version version : {Version::V4, Version::V6, Version::V7}) {
       if (version != Version::V4 || file.inVersion4) list.push_back(matioFixture(version, file));
     }
