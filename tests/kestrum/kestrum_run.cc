@@ -35,7 +35,7 @@ ProcessResult runKestrum(const std::vector<std::string> &arguments, int timeoutS
 ::testing::AssertionResult failedCleanly(const ProcessResult &result,
                                          const std::string &fileName) {
   std::vector<std::string> messages = failureLines(fileName);
-  std::string opening = "Reading file " + fileName + "...\n\n";
+  std::string opening = reportOpening(fileName);
   bool endsWithMessage =
       std::find(messages.begin(), messages.end(), lastLine(result.out)) != messages.end();
   bool oneMessage = std::count_if(messages.begin(), messages.end(), [&](const std::string &m) {

@@ -50,10 +50,6 @@ INSTANTIATE_TEST_SUITE_P(OtherWriters, VariedReport, ::testing::ValuesIn(fileVar
                            return std::string(info.param.name);
                          });
 
-std::string openingFailure(const std::string &fileName) {
-  return "Reading file " + fileName + "...\n\nError opening file " + fileName + "\n";
-}
-
 class CommandLine : public ::testing::Test {
  protected:
   ScratchDirectory scratch_;

@@ -30,7 +30,7 @@ ProcessResult runKestrumOn(const std::string &path) {
                                   uint64_t fileBytes) {
   if (!run.exited) return ::testing::AssertionFailure() << describe(run);
   if (!run.err.empty()) return ::testing::AssertionFailure() << "wrote on stderr: " << run.err;
-  if (run.out.rfind("Reading file " + path + "...\n\n", 0) != 0) {
+  if (run.out.rfind(reportOpening(path), 0) != 0) {
     return ::testing::AssertionFailure() << "report starts otherwise: " << run.out.substr(0, 200);
   }
   bool endsWell = run.status == 0 && endsWith(run.out, "\nDone\n");

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "expected_report.h"
 #include "files.h"
 #include "fixture_files.h"
 #include "kestrum_run.h"
@@ -33,10 +34,6 @@ std::vector<std::string> fixtureFiles() {
 // A version 7.3 file is an HDF5 file behind a 512-byte user block.
 bool isVersion73(const std::string &bytes) {
   return bytes.size() >= 520 && bytes.compare(512, 8, std::string("\x89HDF\r\n\x1a\n", 8)) == 0;
-}
-
-std::string openingFailure(const std::string &fileName) {
-  return "Reading file " + fileName + "...\n\nError opening file " + fileName + "\n";
 }
 
 // What kestrum.exe must write and return for the arguments, given what the
