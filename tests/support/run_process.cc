@@ -137,8 +137,9 @@ ProcessResult runProcess(const std::vector<std::string> &argv, const ProcessOpti
 }
 
 std::string describe(const ProcessResult &result) {
-  std::string how = result.timedOut ? "timed out"
-                    : result.exited ? "exited with " + std::to_string(result.status)
-                                    : "killed by signal " + std::to_string(result.signal);
+  std::string how = result.timedOut      ? "timed out"
+                    : result.exited        ? "exited with " + std::to_string(result.status)
+                    : result.signal != 0   ? "killed by signal " + std::to_string(result.signal)
+                                           : "did not run";
   return how + "; stderr: [" + result.err + "]";
 }
