@@ -7,13 +7,19 @@
 
 namespace {
 
-const size_t v5HeaderBytes = 128;
+using v5fixture::kHeaderBytes;
+
 const size_t smallFileBytes = 320;
+
+// The 32-bit word at `offset` of a little-endian file.
+uint32_t wordAt(const std::string &bytes, size_t offset) {
+  return kLittleEndian.read<uint32_t>(bytes, offset);
+}
 
 DamagedFile withWord(const std::string &good, const std::string &what, size_t offset,
                      uint32_t value) {
   DamagedFile damaged{what + " = " + std::to_string(value), good};
-  putU32(damaged.bytes, offset, value);
+  kLittleEndian.write<uint32_t>(damaged.bytes, offset, value);
   return damaged;
 }
 
@@ -21,19 +27,19 @@ DamagedFile withWord(const std::string &good, const std::string &what, size_t of
 std::set<size_t> variableEnds(const std::string &file, bool version4) {
   static const size_t v4ElementBytes[] = {8, 4, 4, 2, 2, 1};
   std::set<size_t> ends;
-  size_t offset = version4 ? 0 : v5HeaderBytes;
+  size_t offset = version4 ? 0 : kHeaderBytes;
   ends.insert(offset);
   while (offset + 20 <= file.size()) {
     size_t next;
     if (version4) {
-      uint32_t precision = getU32(file, offset + V4Type) / 10 % 10;
+      uint32_t precision = wordAt(file, offset + V4Type) / 10 % 10;
       if (precision > 5) break;
-      size_t values = size_t{getU32(file, offset + V4Rows)} * getU32(file, offset + V4Columns);
-      size_t parts = getU32(file, offset + V4Imaginary) != 0 ? 2 : 1;
-      next = offset + 20 + getU32(file, offset + V4NameLength) +
+      size_t values = size_t{wordAt(file, offset + V4Rows)} * wordAt(file, offset + V4Columns);
+      size_t parts = wordAt(file, offset + V4Imaginary) != 0 ? 2 : 1;
+      next = offset + 20 + wordAt(file, offset + V4NameLength) +
              values * parts * v4ElementBytes[precision];
     } else {
-      next = offset + 8 + getU32(file, offset + 4);
+      next = offset + 8 + wordAt(file, offset + 4);
     }
     if (next <= offset || next > file.size()) break;
     ends.insert(next);
@@ -63,7 +69,7 @@ std::vector<DamagedFile> cuts(const std::string &good, bool version4) {
 
 std::vector<DamagedFile> oversizedV5Fields(const std::string &good) {
   MatrixFields f;
-  if (!locateMatrixFields(good, v5HeaderBytes, f)) return {};
+  if (!locateMatrixFields(good, kHeaderBytes, f)) return {};
   uint32_t pastEnd = static_cast<uint32_t>(good.size());
   std::vector<DamagedFile> damaged;
   for (uint32_t huge : {0x7FFFFFF8u, 0xFFFFFFF8u}) {
@@ -79,7 +85,7 @@ std::vector<DamagedFile> oversizedV5Fields(const std::string &good) {
   damaged.push_back(withWord(good, "data nbytes", f.dataTag + 4,
                              static_cast<uint32_t>(f.end - f.dataTag)));
   if (f.smallName) {
-    uint32_t word = getU32(good, f.nameTag) & 0xFFFFu;
+    uint32_t word = wordAt(good, f.nameTag) & 0xFFFFu;
     for (uint32_t length : {5u, 0xFFFFu}) {
       damaged.push_back(withWord(good, "small name length", f.nameTag, word | (length << 16)));
     }
@@ -103,9 +109,9 @@ std::vector<DamagedFile> oversizedV4Fields(const std::string &good) {
 
 std::vector<DamagedFile> unknownV5Types(const std::string &good) {
   MatrixFields f;
-  if (!locateMatrixFields(good, v5HeaderBytes, f)) return {};
+  if (!locateMatrixFields(good, kHeaderBytes, f)) return {};
   std::vector<DamagedFile> damaged;
-  uint32_t flags = getU32(good, f.flags) & 0xFFFFFF00u;
+  uint32_t flags = wordAt(good, f.flags) & 0xFFFFFF00u;
   for (uint32_t cls : {0u, 19u, 99u, 255u}) {
     damaged.push_back(withWord(good, "class", f.flags, flags | cls));
   }
@@ -113,7 +119,7 @@ std::vector<DamagedFile> unknownV5Types(const std::string &good) {
     damaged.push_back(withWord(good, "dimensions type", f.dimsTag, type));
     damaged.push_back(withWord(good, "data type", f.dataTag, type));
   }
-  uint32_t nameWord = getU32(good, f.nameTag);
+  uint32_t nameWord = wordAt(good, f.nameTag);
   damaged.push_back(withWord(good, "name type", f.nameTag,
                              f.smallName ? (nameWord & 0xFFFF0000u) | 99u : 99u));
   damaged.push_back(withWord(good, "flags type", f.flags - 8, 99));
@@ -130,9 +136,9 @@ std::vector<DamagedFile> unknownV4Types(const std::string &good) {
 }
 
 std::vector<DamagedFile> brokenCompression(const std::string &good) {
-  const size_t tag = v5HeaderBytes, stream = tag + 8;
-  uint32_t length = getU32(good, tag + 4);
-  if (getU32(good, tag) != 15 || length < 12 || stream + length > good.size()) return {};
+  const size_t tag = kHeaderBytes, stream = tag + 8;
+  uint32_t length = wordAt(good, tag + 4);
+  if (wordAt(good, tag) != v5fixture::kCompressed || length < 12 || stream + length > good.size()) return {};
   std::vector<DamagedFile> damaged;
   for (size_t at : {stream, stream + 2, stream + length / 2, stream + length - 6}) {
     DamagedFile flipped{"stream byte " + std::to_string(at - stream) + " flipped", good};
@@ -154,12 +160,9 @@ std::vector<DamagedFile> brokenCompression(const std::string &good) {
 
 std::vector<DamagedFile> randomFiles(unsigned seed) {
   std::mt19937 generator(seed);
-  std::string v5Header(116, ' ');
-  v5Header.replace(0, 19, "MATLAB 5.0 MAT-file");
-  v5Header += std::string(8, '\0') + std::string("\x00\x01IM", 4);
-  const uint32_t v4Words[] = {0, 2, 3, 0, 2};
-  std::string v4Header(reinterpret_cast<const char *>(v4Words), sizeof v4Words);
-  v4Header += std::string("a\0", 2);
+  std::string v5Header = kLittleEndian.header();
+  // A 2x3 double matrix named "a".
+  std::string v4Header = kLittleEndian.numbers<uint32_t>({0, 2, 3, 0, 2}) + std::string("a\0", 2);
 
   std::vector<DamagedFile> damaged;
   for (size_t size : {1, 3, 7, 20, 64, 127, 128, 300, 1024, 4096}) {

@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "damaged_files.h"
+#include "files.h"
 #include "fixture_files.h"
 #include "kestrum_run.h"
 

@@ -12,13 +12,21 @@ std::string variableLines(const char *source, const ReportVariable &variable) {
 
 std::string expectedReport(const std::string &fileName,
                            const std::vector<ReportVariable> &variables) {
-  std::string report = "Reading file " + fileName + "...\n\nDirectory of " + fileName + ":\n";
+  std::string report = reportOpening(fileName) + "Directory of " + fileName + ":\n";
   for (const ReportVariable &variable : variables) report += variable.name + "\n";
   report += "\nExamining the header for each variable:\n";
   for (const ReportVariable &variable : variables) report += variableLines("header", variable);
   report += "\nReading in the actual array contents:\n";
   for (const ReportVariable &variable : variables) report += variableLines("contents", variable);
   return report + "Done\n";
+}
+
+std::string reportOpening(const std::string &fileName) {
+  return "Reading file " + fileName + "...\n\n";
+}
+
+std::string openingFailure(const std::string &fileName) {
+  return reportOpening(fileName) + "Error opening file " + fileName + "\n";
 }
 
 std::string usageLine() {

@@ -17,6 +17,12 @@ struct ReportVariable {
 std::string expectedReport(const std::string &fileName,
                            const std::vector<ReportVariable> &variables);
 
+// How every report of `fileName` starts: its first line and a blank line.
+std::string reportOpening(const std::string &fileName);
+
+// The whole report of a file that cannot be opened.
+std::string openingFailure(const std::string &fileName);
+
 // The one line written when no file name is given.
 std::string usageLine();
 

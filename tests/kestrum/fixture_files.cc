@@ -1,11 +1,6 @@
 #include "fixture_files.h"
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
-
-#include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include "matio_fixture_catalog.h"
 
@@ -29,10 +24,10 @@ std::string stem(const std::string &fileName) {
   return fileName.substr(0, fileName.rfind('.'));
 }
 
-Fixture matioFixture(Version version, const fixtures::FileSpec &file) {
+Fixture matioFixture(Version version, const fixtures::FileFixture &file) {
   std::string name = fixtures::fixtureFileName(version, file);
   Fixture fixture{stem(name), "matio", fixturePath(name), {}};
-  for (const fixtures::VariableSpec &variable : file.variables) {
+  for (const fixtures::VariableFixture &variable : file.variables) {
     // Version 4 has neither a global flag nor more than two dimensions.
     bool v4 = version == Version::V4;
     fixture.variables.push_back(
@@ -87,7 +82,7 @@ std::string missingWriter(const std::string &writer) {
 
 std::vector<Fixture> matioFixtures() {
   std::vector<Fixture> list;
-  for (const fixtures::FileSpec &file : fixtures::matioCatalog()) {
+  for (const fixtures::FileFixture &file : fixtures::matioCatalog()) {
     for (Version version : {Version::V4, Version::V6, Version::V7}) {
       if (version != Version::V4 || file.inVersion4) list.push_back(matioFixture(version, file));
     }
@@ -117,25 +112,3 @@ Fixture fixtureById(const std::string &id) {
 }
 
 std::string kestrumPath() { return KESTRUM_PATH; }
-
-ScratchDirectory::ScratchDirectory() {
-  std::string pattern = (std::filesystem::temp_directory_path() / "kestrum-test-XXXXXX").string();
-  if (mkdtemp(&pattern[0]) != nullptr) path_ = pattern;
-}
-
-ScratchDirectory::~ScratchDirectory() {
-  std::error_code ignored;
-  if (!path_.empty()) std::filesystem::remove_all(path_, ignored);
-}
-
-std::string readFile(const std::string &path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream bytes;
-  bytes << in.rdbuf();
-  return bytes.str();
-}
-
-void writeFile(const std::string &path, const std::string &bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}

@@ -31,20 +31,4 @@ Fixture fixtureById(const std::string &id);
 
 std::string kestrumPath();
 
-// A fresh directory that is removed with everything in it at destruction.
-class ScratchDirectory {
- public:
-  ScratchDirectory();
-  ~ScratchDirectory();
-  ScratchDirectory(const ScratchDirectory &) = delete;
-  ScratchDirectory &operator=(const ScratchDirectory &) = delete;
-  const std::string &path() const { return path_; }
-
- private:
-  std::string path_;
-};
-
-std::string readFile(const std::string &path);
-void writeFile(const std::string &path, const std::string &bytes);
-
 #endif

@@ -9,7 +9,14 @@ ProcessResult runKestrum(const std::vector<std::string> &arguments, int timeoutS
                          LeakCheck leaks) {
   std::vector<std::string> argv{kestrumPath()};
   argv.insert(argv.end(), arguments.begin(), arguments.end());
-  return runProcess(argv, timeoutSeconds, leaks);
+  ProcessOptions options;
+  // Whatever options this process was given, the child's are these.
+  options.environment = {"ASAN_OPTIONS=detect_leaks=1",
+                         leaks == LeakCheck::AllButAnOpenFile
+                             ? "LSAN_OPTIONS=print_suppressions=0:suppressions=" OPEN_FILE_SUPPRESSIONS
+                             : "LSAN_OPTIONS="};
+  options.timeoutSeconds = timeoutSeconds;
+  return runProcess(argv, options);
 }
 
 ::testing::AssertionResult ranWith(const ProcessResult &result, int status,
@@ -28,7 +35,7 @@ ProcessResult runKestrum(const std::vector<std::string> &arguments, int timeoutS
 ::testing::AssertionResult failedCleanly(const ProcessResult &result,
                                          const std::string &fileName) {
   std::vector<std::string> messages = failureLines(fileName);
-  std::string opening = "Reading file " + fileName + "...\n\n";
+  std::string opening = reportOpening(fileName);
   bool endsWithMessage =
       std::find(messages.begin(), messages.end(), lastLine(result.out)) != messages.end();
   bool oneMessage = std::count_if(messages.begin(), messages.end(), [&](const std::string &m) {

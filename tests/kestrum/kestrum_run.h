@@ -9,6 +9,17 @@
 
 #include "run_process.h"
 
+// What a sanitizer build of kestrum reports as leaks on standard error.
+enum class LeakCheck {
+  Everything,
+  // All but what matOpen allocated: kestrum leaves its MAT-file open when it
+  // stops at a failure.
+  AllButAnOpenFile,
+};
+
+// Runs the built kestrum with `arguments`, with leak detection on
+// (ASAN_OPTIONS detect_leaks=1, LSAN_OPTIONS for `leaks`). A run still going
+// after `timeoutSeconds` is killed and marked timed out.
 ProcessResult runKestrum(const std::vector<std::string> &arguments, int timeoutSeconds = 20,
                          LeakCheck leaks = LeakCheck::Everything);
 

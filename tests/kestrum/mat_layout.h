@@ -9,8 +9,10 @@
 #include <string>
 #include <vector>
 
-uint32_t getU32(const std::string &bytes, size_t offset);
-void putU32(std::string &bytes, size_t offset, uint32_t value);
+#include "mat_v5_fixture.h"
+
+// The byte order of the files the tests damage and vary.
+extern const v5fixture::Writer kLittleEndian;
 
 // Byte offsets of the parts of one miMATRIX element of a version 5 file.
 struct MatrixFields {

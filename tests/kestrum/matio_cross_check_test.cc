@@ -8,9 +8,10 @@
 
 #include <filesystem>
 
+#include "files.h"
 #include "fixture_files.h"
-#include "mat.h"
 #include "mat_layout.h"
+#include "mat_reading.h"
 
 namespace {
 
@@ -53,31 +54,12 @@ std::vector<Described> describeWithMatio(const std::string &path) {
   return variables;
 }
 
-std::vector<std::string> directoryOf(const std::string &path) {
-  std::vector<std::string> names;
-  MATFile *mat = matOpen(path.c_str(), "r");
-  if (mat == nullptr) return names;
-  int count = 0;
-  if (char **list = matGetDir(mat, &count)) {
-    for (int i = 0; i < count; ++i) names.emplace_back(list[i]);
-    mxFree(list);
-  }
-  EXPECT_EQ(matClose(mat), 0);
-  return names;
-}
-
 std::vector<Described> readAll(const std::string &path, bool whole) {
   std::vector<Described> variables;
-  MATFile *mat = matOpen(path.c_str(), "r");
-  if (mat == nullptr) return variables;
-  const char *name = nullptr;
-  while (mxArray *array = whole ? matGetNextVariable(mat, &name)
-                                : matGetNextVariableInfo(mat, &name)) {
-    variables.push_back({name, true, static_cast<int>(mxGetNumberOfDimensions_700(array)),
-                         mxIsFromGlobalWS(array)});
-    mxDestroyArray(array);
+  for (const standin::ArrayPtr &array : readEachVariable(path, whole)) {
+    variables.push_back({array->name, true, static_cast<int>(mxGetNumberOfDimensions_700(array.get())),
+                         mxIsFromGlobalWS(array.get())});
   }
-  EXPECT_EQ(matClose(mat), 0);
   return variables;
 }
 
@@ -110,7 +92,7 @@ void crossCheck(const std::string &path, unsigned faults) {
     matio.pop_back();
     met |= SubsystemDataAsVariable;
   }
-  std::vector<std::string> directory = directoryOf(path);
+  std::vector<std::string> directory = readDirectory(path).names;
   std::vector<Described> headers = readAll(path, false);
   std::vector<Described> contents = readAll(path, true);
   ASSERT_EQ(directory.size(), matio.size());

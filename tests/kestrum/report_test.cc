@@ -6,6 +6,7 @@
 #include <random>
 
 #include "expected_report.h"
+#include "files.h"
 #include "fixture_files.h"
 #include "kestrum_run.h"
 #include "mat_layout.h"
@@ -48,10 +49,6 @@ INSTANTIATE_TEST_SUITE_P(OtherWriters, VariedReport, ::testing::ValuesIn(fileVar
                          [](const ::testing::TestParamInfo<FileVariation> &info) {
                            return std::string(info.param.name);
                          });
-
-std::string openingFailure(const std::string &fileName) {
-  return "Reading file " + fileName + "...\n\nError opening file " + fileName + "\n";
-}
 
 class CommandLine : public ::testing::Test {
  protected:

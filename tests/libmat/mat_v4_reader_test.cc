@@ -4,15 +4,14 @@
 
 #include <cmath>
 #include <cstdint>
-#include <cstring>
-#include <fstream>
 #include <functional>
 #include <limits>
-#include <memory>
 #include <string>
 #include <vector>
 
-#include "mat.h"
+#include "files.h"
+#include "mat_reading.h"
+#include "mat_v5_fixture.h"
 #include "mx_array.h"
 
 namespace {
@@ -29,30 +28,12 @@ struct RawRecord {
   std::string data;  // real part, then imaginary part
 };
 
-void appendBytes(std::string &out, const void *bytes, size_t size, int order) {
-  std::string piece(static_cast<const char *>(bytes), size);
-  uint16_t probe = 1;
-  bool hostLittle = *reinterpret_cast<unsigned char *>(&probe) == 1;
-  if ((order == kBig) == hostLittle) piece.assign(piece.rbegin(), piece.rend());
-  out += piece;
-}
+// Numbers in the record's byte order, written as version 5's are.
+v5fixture::Writer inOrder(int order) { return v5fixture::Writer{order == kBig}; }
 
-template <typename T>
-void appendAs(std::string &out, double value, int order) {
-  T stored = static_cast<T>(value);
-  appendBytes(out, &stored, sizeof stored, order);
-}
-
-void appendElement(std::string &out, double value, int stored, int order) {
-  switch (stored) {
-    case kDouble: return appendAs<double>(out, value, order);
-    case kSingle: return appendAs<float>(out, value, order);
-    case kInt32: return appendAs<int32_t>(out, value, order);
-    case kInt16: return appendAs<int16_t>(out, value, order);
-    case kUint16: return appendAs<uint16_t>(out, value, order);
-    default: return appendAs<uint8_t>(out, value, order);
-  }
-}
+// The version 5 type of each stored type, to write the values with.
+const uint32_t kAsVersion5Type[] = {v5fixture::kDouble, v5fixture::kSingle, v5fixture::kInt32,
+                                    v5fixture::kInt16,  v5fixture::kUint16, v5fixture::kUint8};
 
 // A well-formed record of the given matrix (column-major values).
 RawRecord makeRecord(int order, int stored, int kind, uint32_t rows, uint32_t columns,
@@ -66,64 +47,31 @@ RawRecord makeRecord(int order, int stored, int kind, uint32_t rows, uint32_t co
   record.imagf = imag.empty() ? 0 : 1;
   record.name = name + '\0';
   record.nameLength = static_cast<uint32_t>(record.name.size());
-  for (double value : real) appendElement(record.data, value, stored, order);
-  for (double value : imag) appendElement(record.data, value, stored, order);
+  record.data = inOrder(order).stored(kAsVersion5Type[stored], real) +
+                inOrder(order).stored(kAsVersion5Type[stored], imag);
   return record;
 }
 
 std::string encode(const RawRecord &record) {
-  std::string out;
-  for (uint32_t word : {record.type, record.rows, record.columns, record.imagf, record.nameLength}) {
-    appendBytes(out, &word, sizeof word, record.order);
-  }
-  return out + record.name + record.data;
-}
-
-std::string writeFile(const std::string &bytes) {
-  // One file per test, rewritten for each case: tests run side by side
-  // never share it, and each case is done with it before the next.
-  std::string test = ::testing::UnitTest::GetInstance()->current_test_info()->name();
-  std::string path = ::testing::TempDir() + "mat_v4_" + test + ".mat";
-  std::ofstream(path, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  return path;
+  return inOrder(record.order)
+             .numbers<uint32_t>({record.type, record.rows, record.columns, record.imagf, record.nameLength}) +
+         record.name + record.data;
 }
 
 std::string writeRecords(const std::vector<RawRecord> &records) {
   std::string bytes;
   for (const RawRecord &record : records) bytes += encode(record);
-  return writeFile(bytes);
+  return writeTestFile("mat_v4", bytes);
 }
 
-using MatPtr = std::unique_ptr<MATFile, int (*)(MATFile *)>;
-using ArrayPtr = std::unique_ptr<mxArray, void (*)(mxArray *)>;
-
-// The variables of the file in order, read as headers or whole, each with
-// the name that came with it; stops at the first null.
-std::vector<ArrayPtr> readAll(const std::string &path, bool whole) {
-  std::vector<ArrayPtr> arrays;
-  MatPtr mat(matOpen(path.c_str(), "r"), matClose);
-  if (!mat) return arrays;
-  for (;;) {
-    const char *name = nullptr;
-    ArrayPtr array(whole ? matGetNextVariable(mat.get(), &name) : matGetNextVariableInfo(mat.get(), &name),
-                   mxDestroyArray);
-    if (!array) break;
-    EXPECT_EQ(std::string(name), array->name);
-    arrays.push_back(std::move(array));
-  }
-  return arrays;
-}
+using standin::ArrayPtr;
 
 // The directory's names, or "<null>" when matGetDir refuses the file.
 std::vector<std::string> directoryOf(const std::string &path) {
-  MatPtr mat(matOpen(path.c_str(), "r"), matClose);
-  if (!mat) return {"<not opened>"};
-  int count = -1;
-  char **names = matGetDir(mat.get(), &count);
-  if (names == nullptr) return {"<null>"};
-  std::vector<std::string> result(names, names + count);
-  mxFree(names);
-  return result;
+  Directory directory = readDirectory(path);
+  if (!directory.opened) return {"<not opened>"};
+  if (!directory.listed) return {"<null>"};
+  return directory.names;
 }
 
 template <typename T>
@@ -157,7 +105,7 @@ TEST(MatV4Reader, NumericInEveryStoredTypeByteOrderAndComplexity) {
         std::vector<double> real = valuesFittingType(stored);
         std::vector<double> imag = complex ? std::vector<double>(real.rbegin(), real.rend()) : std::vector<double>{};
         std::string path = writeRecords({makeRecord(order, stored, kNumeric, 2, 3, real, imag, "m")});
-        std::vector<ArrayPtr> arrays = readAll(path, true);
+        std::vector<ArrayPtr> arrays = readEachVariable(path, true);
         ASSERT_EQ(arrays.size(), 1u);
         const mxArray &array = *arrays[0];
         EXPECT_EQ(array.name, "m");
@@ -182,7 +130,7 @@ TEST(MatV4Reader, TextInEveryStoredTypeAndByteOrder) {
       // 'Hi' over 'a' and a fourth code unit: above ASCII where the type allows it.
       std::vector<double> units = {72, 97, 105, stored == kUint8 ? 200.0 : 9786.0};
       std::string path = writeRecords({makeRecord(order, stored, kText, 2, 2, units, {}, "txt")});
-      std::vector<ArrayPtr> arrays = readAll(path, true);
+      std::vector<ArrayPtr> arrays = readEachVariable(path, true);
       ASSERT_EQ(arrays.size(), 1u);
       EXPECT_EQ(arrays[0]->cls, ArrayClass::Char);
       EXPECT_EQ(arrays[0]->dims, (std::vector<size_t>{2, 2}));
@@ -203,7 +151,7 @@ TEST(MatV4Reader, SparseInEveryStoredTypeByteOrderAndComplexity) {
     for (int stored : kStoredTypes) {
       for (bool complex : {false, true}) {
         SCOPED_TRACE(testing::Message() << "order " << order << " stored " << stored << " complex " << complex);
-        std::vector<ArrayPtr> arrays = readAll(writeRecords({sparseRecord(order, stored, complex)}), true);
+        std::vector<ArrayPtr> arrays = readEachVariable(writeRecords({sparseRecord(order, stored, complex)}), true);
         ASSERT_EQ(arrays.size(), 1u);
         const mxArray &array = *arrays[0];
         EXPECT_EQ(array.cls, ArrayClass::Double);
@@ -226,7 +174,7 @@ TEST(MatV4Reader, EmptyMatricesHaveTheirShapeAndNoData) {
   std::string path = writeRecords({makeRecord(kLittle, kDouble, kNumeric, 0, 0, {}, {}, "e"),
                                    makeRecord(kBig, kDouble, kNumeric, 0, 5, {}, {}, "e05"),
                                    makeRecord(kLittle, kDouble, kSparse, 1, 3, {2, 5, 0}, {}, "es")});
-  std::vector<ArrayPtr> arrays = readAll(path, true);
+  std::vector<ArrayPtr> arrays = readEachVariable(path, true);
   ASSERT_EQ(arrays.size(), 3u);
   EXPECT_EQ(arrays[0]->dims, (std::vector<size_t>{0, 0}));
   EXPECT_EQ(arrays[0]->real, nullptr);
@@ -244,7 +192,7 @@ std::vector<RawRecord> threeRecords() {
 TEST(MatV4Reader, DirectoryAndHeaderPassFollowTheRecords) {
   std::string path = writeRecords(threeRecords());
   EXPECT_EQ(directoryOf(path), (std::vector<std::string>{"first", "second", "sp"}));
-  std::vector<ArrayPtr> headers = readAll(path, false);
+  std::vector<ArrayPtr> headers = readEachVariable(path, false);
   ASSERT_EQ(headers.size(), 3u);
   const std::vector<std::vector<size_t>> dims = {{1, 2}, {1, 3}, {4, 3}};
   const std::vector<ArrayClass> classes = {ArrayClass::Double, ArrayClass::Char, ArrayClass::Double};
@@ -255,7 +203,7 @@ TEST(MatV4Reader, DirectoryAndHeaderPassFollowTheRecords) {
     EXPECT_EQ(headers[i]->real, nullptr);
   }
   EXPECT_TRUE(headers[0]->isComplex && headers[2]->isComplex && headers[2]->isSparse);
-  EXPECT_EQ(readAll(path, true).size(), 3u);
+  EXPECT_EQ(readEachVariable(path, true).size(), 3u);
 }
 
 // Every cut of a three-record file: at a record boundary the file holds the
@@ -268,7 +216,7 @@ TEST(MatV4Reader, FileCutAtEveryOffset) {
   for (const RawRecord &record : records) ends.push_back((bytes += encode(record)).size());
   for (size_t length = 0; length < bytes.size(); ++length) {
     SCOPED_TRACE(testing::Message() << "length " << length);
-    std::string path = writeFile(bytes.substr(0, length));
+    std::string path = writeTestFile("mat_v4", bytes.substr(0, length));
     size_t whole = 0;
     while (whole < ends.size() && ends[whole] <= length) ++whole;
     bool atBoundary = whole > 0 && ends[whole - 1] == length;
@@ -279,8 +227,8 @@ TEST(MatV4Reader, FileCutAtEveryOffset) {
     std::vector<std::string> names = {"first", "second", "sp"};
     names.resize(whole);
     EXPECT_EQ(directoryOf(path), atBoundary ? names : std::vector<std::string>{"<null>"});
-    EXPECT_EQ(readAll(path, false).size(), whole);
-    EXPECT_EQ(readAll(path, true).size(), whole);
+    EXPECT_EQ(readEachVariable(path, false).size(), whole);
+    EXPECT_EQ(readEachVariable(path, true).size(), whole);
   }
 }
 
@@ -328,8 +276,8 @@ TEST(MatV4Reader, DamagedHeaderRefusedAsFirstOrLaterRecord) {
     EXPECT_EQ(directoryOf(writeRecords({damaged})), std::vector<std::string>{"<not opened>"});
     std::string path = writeRecords({goodRecord(), damaged});
     EXPECT_EQ(directoryOf(path), std::vector<std::string>{"<null>"});
-    EXPECT_EQ(readAll(path, false).size(), 1u);
-    EXPECT_EQ(readAll(path, true).size(), 1u);
+    EXPECT_EQ(readEachVariable(path, false).size(), 1u);
+    EXPECT_EQ(readEachVariable(path, true).size(), 1u);
   }
 }
 
@@ -376,8 +324,8 @@ TEST(MatV4Reader, DamagedContentsRefused) {
     SCOPED_TRACE(c.what);
     std::string path = writeRecords({goodRecord(), c.record});
     EXPECT_EQ(directoryOf(path), (std::vector<std::string>{"x", c.record.name.substr(0, 1)}));
-    EXPECT_EQ(readAll(path, false).size(), c.headerReadable ? 2u : 1u);
-    EXPECT_EQ(readAll(path, true).size(), 1u);
+    EXPECT_EQ(readEachVariable(path, false).size(), c.headerReadable ? 2u : 1u);
+    EXPECT_EQ(readEachVariable(path, true).size(), 1u);
   }
 }
 

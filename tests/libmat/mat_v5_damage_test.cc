@@ -4,6 +4,7 @@
 // crash, an overread or a huge allocation (run under the sanitizers too).
 #include <gtest/gtest.h>
 
+#include "mat_reading.h"
 #include "mat_v5_fixture.h"
 
 namespace {

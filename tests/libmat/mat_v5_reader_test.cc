@@ -5,6 +5,7 @@
 
 #include <cmath>
 
+#include "mat_reading.h"
 #include "mat_v5_fixture.h"
 
 namespace {

@@ -5,7 +5,6 @@
 
 #include <cstring>
 #include <map>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -16,10 +15,7 @@
 
 namespace {
 
-struct ArrayDestroyer {
-  void operator()(mxArray *array) const { mxDestroyArray(array); }
-};
-using ArrayPtr = std::unique_ptr<mxArray, ArrayDestroyer>;
+using standin::ArrayPtr;
 
 // Every variable of `path`, read whole (or as headers), by name. The file
 // must close without error: its HDF5 objects were all released.
@@ -205,8 +201,7 @@ TEST_F(H5pyContents, FailedReadsReleaseEverything) {
       MATFile *mat = matOpen(h5pyFixture(std::string("damaged/") + file).c_str(), "r");
       ASSERT_NE(mat, nullptr) << file;
       const char *name = nullptr;
-      mxArray *array = whole ? matGetNextVariable(mat, &name) : matGetNextVariableInfo(mat, &name);
-      if (array != nullptr) mxDestroyArray(array);
+      ArrayPtr array(whole ? matGetNextVariable(mat, &name) : matGetNextVariableInfo(mat, &name));
       bool headerOnlyFails = std::strncmp(file, "header_", 7) == 0;
       EXPECT_EQ(array == nullptr, whole || headerOnlyFails) << file << (whole ? " whole" : "");
       EXPECT_EQ(matClose(mat), 0) << file;

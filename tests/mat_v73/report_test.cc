@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "files.h"
 #include "fixture_files.h"
 #include "kestrum_run.h"
 #include "v73_fixtures.h"

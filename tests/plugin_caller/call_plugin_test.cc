@@ -3,53 +3,20 @@
 // from MAT-files and malformed command lines.
 #include <gtest/gtest.h>
 #include <matio.h>
-#include <sys/wait.h>
 
-#include <cstdio>
-#include <cstdlib>
-#include <fstream>
-#include <sstream>
+#include <string>
+#include <vector>
+
+#include "run_process.h"
 
 namespace {
 
-struct ProgramRun {
-  int status = -1;
-  std::string out, err;
-};
-
-std::string shellQuoted(const std::string &text) {
-  std::string quoted = "'";
-  for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return quoted + "'";
-}
-
-std::string readFile(const std::string &path) {
-  std::ifstream in(path);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
 std::string scratch(const std::string &name) { return std::string(SCRATCH_DIR) + "/" + name; }
 
-// Where a run's output is captured: named after the running test, since
-// CTest runs the tests of this file in parallel.
-std::string capture(const std::string &stream) {
-  const ::testing::TestInfo *test = ::testing::UnitTest::GetInstance()->current_test_info();
-  return scratch(std::string(test->name()) + "." + stream);
-}
-
-ProgramRun callPlugin(const std::vector<std::string> &arguments) {
-  std::string command = shellQuoted(CALL_PLUGIN);
-  for (const std::string &argument : arguments) command += " " + shellQuoted(argument);
-  std::string out = capture("stdout.txt"), err = capture("stderr.txt");
-  command += " >" + shellQuoted(out) + " 2>" + shellQuoted(err) + " </dev/null";
-  ProgramRun run;
-  int raw = std::system(command.c_str());
-  run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-  run.out = readFile(out);
-  run.err = readFile(err);
-  return run;
+ProcessResult callPlugin(const std::vector<std::string> &arguments) {
+  std::vector<std::string> argv{CALL_PLUGIN};
+  argv.insert(argv.end(), arguments.begin(), arguments.end());
+  return runProcess(argv);
 }
 
 std::string plugin(const std::string &name) { return std::string(PLUGIN_DIR) + "/" + name + ".mexa64"; }
@@ -89,7 +56,7 @@ TEST(CallPluginTest, CallsEachPluginAndReportsWhatItDid) {
   };
   for (const RunCase &c : cases) {
     SCOPED_TRACE(joined(c.arguments));
-    ProgramRun run = callPlugin(c.arguments);
+    ProcessResult run = callPlugin(c.arguments);
     EXPECT_EQ(run.status, c.status);
     EXPECT_EQ(run.out, c.out);
     EXPECT_EQ(run.err, c.err);
@@ -115,7 +82,7 @@ TEST(CallPluginTest, RefusesAWrongCommandLineWithStatusTwo) {
   };
   for (const RunCase &c : cases) {
     SCOPED_TRACE(joined(c.arguments));
-    ProgramRun run = callPlugin(c.arguments);
+    ProcessResult run = callPlugin(c.arguments);
     EXPECT_EQ(run.status, c.status);
     EXPECT_EQ(run.out, c.out);
     if (c.err != nullptr) {
@@ -127,7 +94,7 @@ TEST(CallPluginTest, RefusesAWrongCommandLineWithStatusTwo) {
 }
 
 TEST(CallPluginTest, HelpExplainsTheOptionsOutputAndExitStatus) {
-  ProgramRun run = callPlugin({"--help"});
+  ProcessResult run = callPlugin({"--help"});
   EXPECT_EQ(run.status, 0);
   EXPECT_EQ(run.err, "");
   for (const char *part : {"Usage: call_plugin", "--nargout", "--from-mat=FILE:VAR", "zeros(1,0)",
@@ -156,7 +123,7 @@ TEST(CallPluginTest, ReadsInputsFromMatFileVariablesInTheirPlace) {
     SCOPED_TRACE(version == MAT_FT_MAT4 ? "version 4" : "version 5");
     std::string file = scratch(version == MAT_FT_MAT4 ? "inputs4.mat" : "inputs5.mat");
     writeMatFile(file, version);
-    ProgramRun run = callPlugin({plugin("quenvor"), "--from-mat=" + file + ":k", "-m", file + ":row"});
+    ProcessResult run = callPlugin({plugin("quenvor"), "--from-mat=" + file + ":k", "-m", file + ":row"});
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.out, "out1 = [4 8 12]\n");
     run = callPlugin({"-m", file + ":row", plugin("quenvor"), "0.5"});  // the file's row comes first

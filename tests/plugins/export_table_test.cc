@@ -3,11 +3,11 @@
 // linker itself always defines.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <set>
 #include <sstream>
 
 #include "plugin_harness.h"
+#include "run_process.h"
 
 namespace {
 
@@ -17,17 +17,15 @@ struct Symbol {
 };
 
 std::vector<Symbol> definedDynamicSymbols(const std::string &file) {
-  std::string command = "nm -D --defined-only '" + file + "' 2>&1";
-  FILE *pipe = popen(command.c_str(), "r");
+  ProcessResult nm = runProcess({"nm", "-D", "--defined-only", file});
+  EXPECT_TRUE(nm.exited && nm.status == 0) << "nm failed on " << file << ": " << describe(nm);
   std::vector<Symbol> symbols;
-  if (pipe == nullptr) return symbols;
-  char line[512];
-  while (std::fgets(line, sizeof line, pipe) != nullptr) {
+  std::istringstream lines(nm.out);
+  for (std::string line; std::getline(lines, line);) {
     std::istringstream fields(line);
     std::string address, type, name;
     if (fields >> address >> type >> name) symbols.push_back({type[0], name});
   }
-  EXPECT_EQ(pclose(pipe), 0) << "nm failed on " << file;
   return symbols;
 }
 

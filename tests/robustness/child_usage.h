@@ -1,4 +1,4 @@
-// Runs kestrum on one file as a child process and measures what the run
+// Runs kestrum on one file as a child process and checks what the run
 // took, as the kernel counts it for the child and everything it waited for.
 #ifndef TESTS_ROBUSTNESS_CHILD_USAGE_H
 #define TESTS_ROBUSTNESS_CHILD_USAGE_H
@@ -8,29 +8,21 @@
 #include <cstdint>
 #include <string>
 
-struct ChildRun {
-  std::string out;
-  std::string err;
-  bool exited = false;  // ended by exit(); otherwise by a signal or the watchdog
-  int status = -1;
-  int signal = 0;
-  double cpuSeconds = 0;     // user and system time
-  uint64_t peakBytes = 0;    // largest resident set
-};
+#include "run_process.h"
 
 // Runs kestrum on `path`. A run still going after 20 seconds is killed.
-ChildRun runKestrumOn(const std::string &path);
+ProcessResult runKestrumOn(const std::string &path);
 
 // The run on a file of `fileBytes` bytes ended as the report allows for any
 // file: status 0 with "Done\n" last, or status 1 with one of the report's
 // failure messages last; the report's first line first; nothing on standard
 // error. In builds without sanitizers also: at most 2 s of CPU time and a
 // peak of at most 64 MiB plus 1100 bytes per byte of the file.
-::testing::AssertionResult heldUp(const ChildRun &run, const std::string &path,
+::testing::AssertionResult heldUp(const ProcessResult &run, const std::string &path,
                                   uint64_t fileBytes);
 
 // The same, and the run failed (status 1).
-::testing::AssertionResult refused(const ChildRun &run, const std::string &path,
+::testing::AssertionResult refused(const ProcessResult &run, const std::string &path,
                                    uint64_t fileBytes);
 
 #endif

@@ -28,7 +28,7 @@ TEST_P(ClaimingFile, IsRefusedWithinBounds) {
   std::string path = std::string(CLAIMING_FILE_DIR) + "/" + name + ".mat";
   struct stat info {};
   ASSERT_EQ(stat(path.c_str(), &info), 0) << path << " was not written";
-  ChildRun run = runKestrumOn(path);
+  ProcessResult run = runKestrumOn(path);
   EXPECT_TRUE(refused(run, path, static_cast<uint64_t>(info.st_size)));
 }
 

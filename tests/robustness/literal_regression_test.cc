@@ -10,6 +10,7 @@
 #include <string>
 
 #include "literal_parser.h"
+#include "mx_array.h"
 
 namespace {
 
@@ -22,12 +23,11 @@ TEST(LiteralRegressions, EachIsParsedOrRefusedWithAReason) {
     std::ifstream in(std::string(LITERAL_FILE_DIR) + "/" + entry->d_name, std::ios::binary);
     std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     std::string error;
-    mxArray *array = parseLiteral(text, error);
-    if (array == nullptr) {
+    standin::ArrayPtr array(parseLiteral(text, error));
+    if (!array) {
       EXPECT_FALSE(error.empty()) << entry->d_name;
       EXPECT_EQ(error.find('\n'), std::string::npos) << entry->d_name;
     }
-    mxDestroyArray(array);
     ++checked;
   }
   closedir(dir);

@@ -33,7 +33,7 @@ TEST(RegressionFiles, EachGetsAReportWithinBounds) {
     std::string path = std::string(REGRESSION_FILE_DIR) + "/" + name;
     struct stat info {};
     ASSERT_EQ(stat(path.c_str(), &info), 0) << path;
-    ChildRun run = runKestrumOn(path);
+    ProcessResult run = runKestrumOn(path);
     EXPECT_TRUE(heldUp(run, path, static_cast<uint64_t>(info.st_size))) << name;
   }
 }

@@ -10,7 +10,11 @@
 #include <string>
 #include <vector>
 
+#include "expected_report.h"
+#include "files.h"
 #include "fixture_files.h"
+#include "kestrum_run.h"
+#include "mat_layout.h"
 #include "windows_build.h"
 
 namespace {
@@ -32,10 +36,6 @@ bool isVersion73(const std::string &bytes) {
   return bytes.size() >= 520 && bytes.compare(512, 8, std::string("\x89HDF\r\n\x1a\n", 8)) == 0;
 }
 
-std::string openingFailure(const std::string &fileName) {
-  return "Reading file " + fileName + "...\n\nError opening file " + fileName + "\n";
-}
-
 // What kestrum.exe must write and return for the arguments, given what the
 // Linux kestrum did with them.
 ProcessResult expectedOnWindows(const std::vector<std::string> &arguments,
@@ -50,11 +50,7 @@ ProcessResult expectedOnWindows(const std::vector<std::string> &arguments,
 }
 
 ::testing::AssertionResult sameReportAsOnLinux(const std::vector<std::string> &arguments) {
-  ProcessResult onLinux = runProcess([&] {
-    std::vector<std::string> argv{kestrumPath()};
-    argv.insert(argv.end(), arguments.begin(), arguments.end());
-    return argv;
-  }());
+  ProcessResult onLinux = runKestrum(arguments);
   if (!onLinux.exited) return ::testing::AssertionFailure() << "Linux kestrum " << describe(onLinux);
   ProcessResult expected = expectedOnWindows(arguments, onLinux);
   ProcessResult onWindows = runUnderWine(windowsBinary("kestrum.exe"), arguments);
@@ -89,7 +85,7 @@ TEST_F(KestrumUnderWine, ReportsEveryFixtureAsOnLinux) {
     SCOPED_TRACE(file);
     // Well-formed: a complete report on Linux, so that the comparison is
     // one of complete reports.
-    EXPECT_EQ(runProcess({kestrumPath(), file}).status, 0);
+    EXPECT_EQ(runKestrum({file}).status, 0);
     EXPECT_TRUE(sameReportAsOnLinux({file}));
   }
 }
@@ -112,8 +108,7 @@ std::string cutAfterHeader(std::string bytes) { return bytes.substr(0, 136); }
 std::string hugeFirstCount(std::string bytes) {
   bool version5 = bytes.size() >= 136 &&
                   (bytes.compare(126, 2, "IM") == 0 || bytes.compare(126, 2, "MI") == 0);
-  size_t at = version5 ? 132 : 4;
-  if (bytes.size() >= at + 4) bytes.replace(at, 4, "\xf0\xff\xff\x7f", 4);
+  kLittleEndian.write<uint32_t>(bytes, version5 ? 132 : 4, 0x7ffffff0u);
   return bytes;
 }
 
@@ -154,18 +149,14 @@ INSTANTIATE_TEST_SUITE_P(Damages, DamagedUnderWine,
                            return std::string(info.param.name);
                          });
 
-uint32_t littleEndian32(const std::string &bytes, size_t at) {
-  uint32_t value = 0;
-  for (int i = 3; i >= 0; --i) value = value << 8 | static_cast<unsigned char>(bytes[at + i]);
-  return value;
-}
-
 // An uncompressed little-endian version 5 file whose first element is a
 // matrix with two int32 dimensions right after its array flags.
 bool hasPlainFirstMatrix(const std::string &bytes) {
+  MatrixFields first;
   return bytes.size() >= 168 && bytes.compare(126, 2, "IM") == 0 &&
-         littleEndian32(bytes, 128) == 14 && littleEndian32(bytes, 152) == 5 &&
-         littleEndian32(bytes, 156) == 8;
+         locateMatrixFields(bytes, v5fixture::kHeaderBytes, first) &&
+         kLittleEndian.read<uint32_t>(bytes, first.dimsTag) == v5fixture::kInt32 &&
+         kLittleEndian.read<uint32_t>(bytes, first.dimsTag + 4) == 8;
 }
 
 // The first matrix made 65536 by 65536: 2^32 elements, one more than a
@@ -178,7 +169,8 @@ TEST_F(KestrumUnderWine, ElementCountBeyond32BitsAsOnLinux) {
   for (const std::string &file : files) {
     std::string bytes = readFile(file);
     if (!hasPlainFirstMatrix(bytes)) continue;
-    bytes.replace(160, 8, std::string("\0\0\1\0\0\0\1\0", 8));
+    kLittleEndian.write<int32_t>(bytes, 160, 65536);
+    kLittleEndian.write<int32_t>(bytes, 164, 65536);
     std::string huge = scratch_.path() + "/huge_" + std::filesystem::path(file).filename().string();
     writeFile(huge, bytes);
     SCOPED_TRACE(huge);

@@ -8,20 +8,22 @@ std::string objdumpProgram() { return MINGW_OBJDUMP; }
 
 namespace {
 
-// The command line that runs `arguments` under Wine, in the tests' own prefix
-// and without Wine's diagnostics on standard error.
-std::vector<std::string> wineCommand(const std::vector<std::string> &arguments) {
-  std::vector<std::string> argv{"/usr/bin/env", "WINEPREFIX=" WINE_PREFIX, "WINEDEBUG=-all",
-                                WINE_PROGRAM};
+// Runs `arguments` under Wine, in the tests' own prefix and without Wine's
+// diagnostics on standard error.
+ProcessResult runWine(const std::vector<std::string> &arguments, int timeoutSeconds) {
+  std::vector<std::string> argv{WINE_PROGRAM};
   argv.insert(argv.end(), arguments.begin(), arguments.end());
-  return argv;
+  ProcessOptions options;
+  options.environment = {"WINEPREFIX=" WINE_PREFIX, "WINEDEBUG=-all"};
+  options.timeoutSeconds = timeoutSeconds;
+  return runProcess(argv, options);
 }
 
 std::string probeWine() {
   if (std::string(WINE_PROGRAM).empty()) {
     return "Wine was not found when the build was configured: not run under Wine";
   }
-  ProcessResult started = runProcess(wineCommand({"cmd", "/c", "exit"}), 240);
+  ProcessResult started = runWine({"cmd", "/c", "exit"}, 240);
   if (!started.exited || started.status != 0) {
     return "Wine cannot start here (wine cmd /c exit: " + describe(started) +
            "): not run under Wine";
@@ -40,7 +42,7 @@ ProcessResult runUnderWine(const std::string &program, const std::vector<std::st
                            int timeoutSeconds) {
   std::vector<std::string> argv{program};
   argv.insert(argv.end(), arguments.begin(), arguments.end());
-  return runProcess(wineCommand(argv), timeoutSeconds);
+  return runWine(argv, timeoutSeconds);
 }
 
 std::string withCrlf(const std::string &text) {

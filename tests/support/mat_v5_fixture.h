@@ -1,17 +1,16 @@
-// Version 5 MAT-files built byte by byte for the reader's tests: tags in
-// either byte order, small elements, miMATRIX and compressed elements, so
-// that a test can write any layout and break any field of it.
-#ifndef TESTS_LIBMAT_MAT_V5_FIXTURE_H
-#define TESTS_LIBMAT_MAT_V5_FIXTURE_H
+// Version 5 MAT-file bytes for the tests: tags in either byte order, small
+// elements, miMATRIX and compressed elements and the file header, so that a
+// test can write any layout and break any field of it; and the same byte
+// order and tags read back, to find and patch the fields of a file that
+// another writer made.
+#ifndef TESTS_SUPPORT_MAT_V5_FIXTURE_H
+#define TESTS_SUPPORT_MAT_V5_FIXTURE_H
 
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
-#include <memory>
 #include <string>
 #include <vector>
-
-#include "mat.h"
-#include "mx_array.h"
 
 namespace v5fixture {
 
@@ -22,7 +21,19 @@ enum Type : uint32_t {
 };
 constexpr uint32_t kComplex = 0x0800, kGlobal = 0x0400, kLogical = 0x0200;
 
-// Writes numbers in one byte order.
+// The file header's size; the first element follows it.
+constexpr size_t kHeaderBytes = 128;
+
+// A data element's tag as it lies in a file.
+struct Tag {
+  uint32_t type = 0;
+  uint32_t nbytes = 0;
+  bool small = false;  // type and byte count share one word, the data the next
+  size_t data = 0;     // offset of the element's data
+  size_t next = 0;     // offset after the element and its padding to 8 bytes
+};
+
+// Writes, and reads back, numbers in one byte order.
 struct Writer {
   bool big = false;
 
@@ -59,29 +70,26 @@ struct Writer {
   std::string compressed(const std::string &matrixElement) const;
   // The 128-byte file header; `subsystem` 0 is written as spaces.
   std::string header(uint64_t subsystem = 0) const;
+
+  // The number at `at` of `bytes`; 0 where it would lie past the end.
+  template <typename T>
+  T read(const std::string &bytes, size_t at) const {
+    T value{};
+    if (at > bytes.size() || bytes.size() - at < sizeof(T)) return value;
+    std::string field = bytes.substr(at, sizeof(T));
+    if (big) field.assign(field.rbegin(), field.rend());
+    std::memcpy(&value, field.data(), sizeof(T));
+    return value;
+  }
+  // Overwrites the number at `at` of `bytes`; nothing where it would lie
+  // past the end.
+  template <typename T>
+  void write(std::string &bytes, size_t at, T value) const {
+    if (at <= bytes.size() && bytes.size() - at >= sizeof(T)) bytes.replace(at, sizeof(T), number(value));
+  }
+  // The tag at `at` of `bytes`.
+  Tag tag(const std::string &bytes, size_t at) const;
 };
-
-struct MatCloser {
-  void operator()(MATFile *mat) const { matClose(mat); }
-};
-using MatPtr = std::unique_ptr<MATFile, MatCloser>;
-
-// Writes the bytes to a fresh temporary file and returns its path.
-std::string writeFile(const std::string &bytes);
-
-// What libmat makes of a file in the three passes kestrum runs (the later
-// passes run even when an earlier one failed).
-struct Passes {
-  bool opened = false;
-  bool listed = false;                 // matGetDir gave a list
-  std::vector<std::string> names;      // its names
-  std::vector<standin::ArrayPtr> headers;  // matGetNextVariableInfo until null
-  std::vector<standin::ArrayPtr> wholes;   // matGetNextVariable until null
-};
-Passes readPasses(const std::string &bytes);
-
-// The array's real (or imaginary) values as doubles, whatever its class.
-std::vector<double> valuesOf(const mxArray &array, bool imaginary = false);
 
 }  // namespace v5fixture
 

@@ -1,7 +1,9 @@
 #include "run_process.h"
 
+#include <fcntl.h>
 #include <poll.h>
 #include <spawn.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -14,22 +16,21 @@ extern char **environ;
 
 namespace {
 
-bool startsWith(const char *text, const char *prefix) {
-  return std::strncmp(text, prefix, std::strlen(prefix)) == 0;
+std::string nameOf(const std::string &assignment) {
+  return assignment.substr(0, assignment.find('='));
 }
 
-std::vector<std::string> childEnvironment(LeakCheck leaks) {
+// This process's environment with `overrides` in place of the variables of
+// the same names.
+std::vector<std::string> childEnvironment(const std::vector<std::string> &overrides) {
   std::vector<std::string> env;
   for (char **entry = environ; *entry != nullptr; ++entry) {
-    if (!startsWith(*entry, "ASAN_OPTIONS=") && !startsWith(*entry, "LSAN_OPTIONS=")) {
-      env.emplace_back(*entry);
-    }
+    std::string name = nameOf(*entry);
+    bool overridden = false;
+    for (const std::string &assignment : overrides) overridden |= nameOf(assignment) == name;
+    if (!overridden) env.emplace_back(*entry);
   }
-  env.emplace_back("ASAN_OPTIONS=detect_leaks=1");
-  if (leaks == LeakCheck::AllButAnOpenFile) {
-    env.emplace_back(std::string("LSAN_OPTIONS=print_suppressions=0:suppressions=") +
-                     OPEN_FILE_SUPPRESSIONS);
-  }
+  env.insert(env.end(), overrides.begin(), overrides.end());
   return env;
 }
 
@@ -73,48 +74,62 @@ bool collectOutput(int outFd, int errFd, int timeoutSeconds, ProcessResult &resu
   return true;
 }
 
+double seconds(const timeval &t) { return static_cast<double>(t.tv_sec) + t.tv_usec / 1e6; }
+
+// Waits for the child and records how it ended and what it used.
+void reap(pid_t pid, ProcessResult &result) {
+  int wstatus = 0;
+  rusage usage{};
+  while (wait4(pid, &wstatus, 0, &usage) < 0) {
+    if (errno != EINTR) return;
+  }
+  result.exited = WIFEXITED(wstatus);
+  result.status = result.exited ? WEXITSTATUS(wstatus) : -1;
+  result.signal = WIFSIGNALED(wstatus) ? WTERMSIG(wstatus) : 0;
+  result.cpuSeconds = seconds(usage.ru_utime) + seconds(usage.ru_stime);
+  result.peakBytes = static_cast<uint64_t>(usage.ru_maxrss) * 1024;
+}
+
 }  // namespace
 
-ProcessResult runProcess(const std::vector<std::string> &argv, int timeoutSeconds,
-                         LeakCheck leaks) {
+ProcessResult runProcess(const std::vector<std::string> &argv, const ProcessOptions &options) {
   ProcessResult result;
+  if (argv.empty()) {
+    result.err = "no program to run";
+    return result;
+  }
   int outPipe[2], errPipe[2];
-  if (pipe(outPipe) != 0) return result;
-  if (pipe(errPipe) != 0) {
+  if (pipe2(outPipe, O_CLOEXEC) != 0) return result;
+  if (pipe2(errPipe, O_CLOEXEC) != 0) {
     close(outPipe[0]);
     close(outPipe[1]);
     return result;
   }
+  // The pipes' descriptors close at exec; only their duplicates as the
+  // child's standard output and error stay open.
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
   posix_spawn_file_actions_adddup2(&actions, outPipe[1], STDOUT_FILENO);
   posix_spawn_file_actions_adddup2(&actions, errPipe[1], STDERR_FILENO);
-  for (int fd : {outPipe[0], outPipe[1], errPipe[0], errPipe[1]}) {
-    posix_spawn_file_actions_addclose(&actions, fd);
-  }
 
   std::vector<std::string> args = argv;
-  std::vector<std::string> env = childEnvironment(leaks);
+  std::vector<std::string> env = childEnvironment(options.environment);
   pid_t pid = -1;
-  int spawned = posix_spawn(&pid, args[0].c_str(), &actions, nullptr, pointersTo(args).data(),
-                            pointersTo(env).data());
+  int spawned = posix_spawnp(&pid, args[0].c_str(), &actions, nullptr, pointersTo(args).data(),
+                             pointersTo(env).data());
   posix_spawn_file_actions_destroy(&actions);
   close(outPipe[1]);
   close(errPipe[1]);
 
   if (spawned == 0) {
-    if (!collectOutput(outPipe[0], errPipe[0], timeoutSeconds, result)) {
+    if (!collectOutput(outPipe[0], errPipe[0], options.timeoutSeconds, result)) {
       result.timedOut = true;
       kill(pid, SIGKILL);
     }
-    int wstatus = 0;
-    while (waitpid(pid, &wstatus, 0) < 0 && errno == EINTR) {
-    }
-    result.exited = WIFEXITED(wstatus);
-    result.status = result.exited ? WEXITSTATUS(wstatus) : -1;
-    result.signal = WIFSIGNALED(wstatus) ? WTERMSIG(wstatus) : 0;
+    reap(pid, result);
   } else {
-    result.err = std::string("could not start ") + args[0] + ": " + std::strerror(spawned);
+    result.err = "could not start " + args[0] + ": " + std::strerror(spawned);
   }
   close(outPipe[0]);
   close(errPipe[0]);
@@ -122,8 +137,9 @@ ProcessResult runProcess(const std::vector<std::string> &argv, int timeoutSecond
 }
 
 std::string describe(const ProcessResult &result) {
-  std::string how = result.timedOut ? "timed out"
-                    : result.exited ? "exited with " + std::to_string(result.status)
-                                    : "killed by signal " + std::to_string(result.signal);
+  std::string how = result.timedOut      ? "timed out"
+                    : result.exited        ? "exited with " + std::to_string(result.status)
+                    : result.signal != 0   ? "killed by signal " + std::to_string(result.signal)
+                                           : "did not run";
   return how + "; stderr: [" + result.err + "]";
 }
