@@ -1,114 +1,191 @@
 #include "common/inflated_range.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace {
 constexpr size_t kFirstPiece = size_t(4) << 10;
 constexpr size_t kLargestPiece = size_t(1) << 20;
+// Reads of at least this many bytes inflate straight into the caller's
+// memory; smaller ones (tags, flags, names) are served from bytes inflated
+// ahead, so that walking many small elements costs few calls of the
+// inflater.
+constexpr size_t kDirectRead = size_t(16) << 10;
+constexpr size_t kAhead = size_t(64) << 10;
 constexpr size_t kScratchSize = size_t(16) << 10;  // output that skip() throws away
 }  // namespace
 
 InflatedRange::InflatedRange(const FileBytes &file, uint64_t offset, uint64_t length,
-                             std::vector<unsigned char> *input)
+                             InflateWorkspace *workspace)
     : file_(file),
       offset_(offset),
       next_(offset),
       end_(offset + length),
-      input_(input != nullptr ? *input : ownInput_) {}
+      workspace_(workspace != nullptr ? *workspace : ownWorkspace_) {}
 
 bool InflatedRange::start(bool withZlib) {
-  inflater_ = withZlib ? makeZlibInflater() : makeInflater();
+  if (withZlib) {
+    zlib_ = makeZlibInflater();
+  } else if (!workspace_.inflater) {
+    workspace_.inflater = makeInflater();
+  }
+  started_ = true;
   withZlib_ = withZlib;
   next_ = offset_;
   piece_ = kFirstPiece;
   ended_ = false;
-  inflated_ = 0;
-  if (!inflater_->start()) failed_ = true;
+  brokenAhead_ = false;
+  aheadAt_ = aheadEnd_ = 0;
+  if (!inflater().start()) failed_ = true;
   return !failed_;
 }
 
 bool InflatedRange::refill() {
   if (next_ >= end_) return false;
   size_t take = static_cast<size_t>(std::min<uint64_t>(piece_, end_ - next_));
-  if (input_.size() < take) input_.resize(take);
-  if (!file_.readDirect(next_, input_.data(), take)) return false;
+  std::vector<unsigned char> &input = workspace_.input;
+  if (input.size() < take) input.resize(take);
+  bool read = workspace_.fileShared ? file_.readDirect(next_, input.data(), take)
+                                    : file_.readAt(next_, input.data(), take);
+  if (!read) return false;
   next_ += take;
-  inflater_->giveInput(input_.data(), take);
+  inflater().giveInput(input.data(), take);
   piece_ = std::min(piece_ * 2, kLargestPiece);
   return true;
 }
 
-bool InflatedRange::inflateInto(unsigned char *out, size_t length) {
-  if (!inflater_ && !failed_) start(false);
-  while (length > 0) {
-    if (failed_ || ended_) return false;
+// Inflates into out[0, room) until it is full, the stream ends or breaks,
+// or the input runs out; `produced` says how much came.
+Inflater::Status InflatedRange::inflateSome(unsigned char *out, size_t room, size_t &produced) {
+  produced = 0;
+  for (;;) {
+    size_t made = 0;
+    Inflater::Status status = inflater().inflate(out + produced, room - produced, made);
+    produced += made;
+    if (status != Inflater::Status::NeedInput) return status;
+    if (!refill()) return Inflater::Status::NeedInput;
+  }
+}
+
+// After a break from the faster inflater, which decodes ahead: the stream
+// is started again with zlib and inflated, to throw away, up to what was
+// handed out; the reading goes on from there with zlib.
+bool InflatedRange::retryWithZlib() {
+  uint64_t served = served_;
+  if (!start(true)) return false;
+  unsigned char scratch[kScratchSize];
+  for (uint64_t done = 0; done < served;) {
+    size_t part = static_cast<size_t>(std::min<uint64_t>(served - done, kScratchSize));
     size_t produced = 0;
-    Inflater::Status status = inflater_->inflate(out, length, produced);
-    out += produced;
-    length -= produced;
-    inflated_ += produced;
-    switch (status) {
-      case Inflater::Status::Full: break;
-      case Inflater::Status::End: ended_ = true; break;
-      case Inflater::Status::NeedInput:
-        if (!refill()) failed_ = true;
-        break;
-      case Inflater::Status::Broken:
-        if (withZlib_ || !retryWithZlib()) {
-          failed_ = true;
-          errorText_ = inflater_->errorText();
-        }
-        break;
+    Inflater::Status status = inflateSome(scratch, part, produced);
+    done += produced;
+    if (produced < part) {
+      fail(status);
+      return false;
     }
   }
   return true;
 }
 
-// Starts the stream again with zlib and inflates, to throw away, what was
-// already handed out; the caller's read goes on from there.
-bool InflatedRange::retryWithZlib() {
-  uint64_t reached = inflated_;
-  if (!start(true)) return false;
-  unsigned char scratch[kScratchSize];
-  while (inflated_ < reached) {
-    size_t part = static_cast<size_t>(std::min<uint64_t>(reached - inflated_, kScratchSize));
-    if (!inflateInto(scratch, part)) return false;
-  }
-  return !failed_;
+void InflatedRange::fail(Inflater::Status status) {
+  failed_ = true;
+  if (status == Inflater::Status::Broken) errorText_ = inflater().errorText();
 }
 
-bool InflatedRange::read(unsigned char *out, size_t length) { return inflateInto(out, length); }
+// Inflates ahead into the workspace's buffer; false if no byte came.
+bool InflatedRange::fillAhead() {
+  std::vector<unsigned char> &ahead = workspace_.ahead;
+  if (ahead.size() < kAhead) ahead.resize(kAhead);
+  for (;;) {
+    if (failed_ || ended_ || brokenAhead_) return false;
+    size_t produced = 0;
+    Inflater::Status status = inflateSome(ahead.data(), kAhead, produced);
+    aheadAt_ = 0;
+    aheadEnd_ = produced;
+    switch (status) {
+      case Inflater::Status::Full: return true;
+      case Inflater::Status::End: ended_ = true; return produced > 0;
+      case Inflater::Status::Broken:
+      case Inflater::Status::NeedInput:
+        if (withZlib_) {
+          // zlib's bytes before a break or a cut are good: the reading fails
+          // only when it needs more than they are.
+          brokenAhead_ = true;
+          if (status == Inflater::Status::Broken) errorText_ = inflater().errorText();
+          return produced > 0;
+        }
+        aheadEnd_ = 0;
+        if (!retryWithZlib()) return false;
+        break;
+    }
+  }
+}
+
+bool InflatedRange::read(unsigned char *out, size_t length) {
+  if (!started_ && !failed_) start(false);
+  while (length > 0) {
+    size_t take = std::min(length, aheadEnd_ - aheadAt_);
+    if (take > 0) {
+      std::memcpy(out, workspace_.ahead.data() + aheadAt_, take);
+      aheadAt_ += take;
+      served_ += take;
+      out += take;
+      length -= take;
+      continue;
+    }
+    if (failed_ || ended_ || brokenAhead_) {
+      failed_ = true;
+      return false;
+    }
+    if (length < kDirectRead) {
+      if (!fillAhead()) {
+        failed_ = true;
+        return false;
+      }
+      continue;
+    }
+    size_t produced = 0;
+    Inflater::Status status = inflateSome(out, length, produced);
+    if (status == Inflater::Status::End) ended_ = true;
+    if (produced == length) {
+      served_ += produced;
+      return true;
+    }
+    // Fewer bytes than asked for: zlib's verdict stands; the faster
+    // inflater's is checked by zlib, which then reads this again.
+    if (ended_ || withZlib_ || !retryWithZlib()) {
+      fail(status);
+      return false;
+    }
+  }
+  return true;
+}
 
 bool InflatedRange::skip(uint64_t length) {
   unsigned char scratch[kScratchSize];
   while (length > 0) {
     size_t part = static_cast<size_t>(std::min<uint64_t>(length, kScratchSize));
-    if (!inflateInto(scratch, part)) return false;
+    if (!read(scratch, part)) return false;
     length -= part;
   }
   return true;
 }
 
 bool InflatedRange::ends() {
-  if (!inflater_ && !failed_) start(false);
-  while (!ended_ && !failed_) {
+  if (!started_ && !failed_) start(false);
+  if (aheadAt_ != aheadEnd_) return false;  // inflated bytes beyond the end
+  while (!ended_) {
+    if (failed_ || brokenAhead_) return false;
     unsigned char extra = 0;
     size_t produced = 0;
-    Inflater::Status status = inflater_->inflate(&extra, 1, produced);
-    if (produced != 0) return false;  // inflated bytes beyond the end
-    switch (status) {
-      case Inflater::Status::Full: break;
-      case Inflater::Status::End: ended_ = true; break;
-      case Inflater::Status::NeedInput:
-        if (!refill()) failed_ = true;
-        break;
-      case Inflater::Status::Broken:
-        if (withZlib_ || !retryWithZlib()) {
-          failed_ = true;
-          errorText_ = inflater_->errorText();
-        }
-        break;
+    Inflater::Status status = inflateSome(&extra, 1, produced);
+    if (produced != 0) return false;
+    if (status == Inflater::Status::End) {
+      ended_ = true;
+    } else if (withZlib_ || !retryWithZlib()) {
+      fail(status);
+      return false;
     }
   }
-  return ended_ && !failed_;
+  return !failed_;
 }

@@ -3,11 +3,15 @@
 // chunks both take this form. Compressed input is read in pieces that grow
 // from a few KiB (a header-only read touches little of the file) to 1 MiB.
 //
-// A damaged stream fails exactly where zlib finds the damage. The faster
-// inflater (ISA-L) decodes ahead of what it is asked for, and so can meet
-// damage beyond the bytes a header read needs; when it reports a broken
-// stream, the stream is inflated again with zlib up to the same point and
-// zlib goes on from there.
+// Small reads are served from bytes inflated ahead, large ones inflate
+// straight into the caller's memory.
+//
+// A damaged stream fails exactly where zlib finds the damage: a read fails
+// only if the bytes it needs lie beyond the break. The faster inflater
+// (ISA-L) decodes ahead in steps of its own and may meet damage beyond the
+// bytes a header read needs, or stop short of zlib on a cut stream; when
+// it reports either, the stream is inflated again with zlib up to what was
+// handed out, and zlib goes on from there.
 #ifndef STAND_IN_HOST_LIBMAT_COMMON_INFLATED_RANGE_H
 #define STAND_IN_HOST_LIBMAT_COMMON_INFLATED_RANGE_H
 
@@ -19,13 +23,26 @@
 #include "common/file_bytes.h"
 #include "common/inflater.h"
 
+// What inflating a stream needs besides the stream: an inflater and a
+// buffer of compressed input. A caller that reads many streams keeps one
+// and passes it to each, since setting an inflater up costs more than a
+// small stream takes to inflate.
+struct InflateWorkspace {
+  std::unique_ptr<Inflater> inflater;  // made on first use
+  std::vector<unsigned char> input;
+  std::vector<unsigned char> ahead;  // bytes inflated ahead of small reads
+  // The file is read from several threads at once: input goes around the
+  // file's read-ahead window, which is not shared.
+  bool fileShared = false;
+};
+
 class InflatedRange {
  public:
-  // The stream in [offset, offset + length) of `file`. `input` holds the
-  // compressed pieces; a caller reading many streams passes its own, to
-  // reuse it.
+  // The stream in [offset, offset + length) of `file`, inflated with
+  // `workspace` (one of its own if null). The workspace serves one stream
+  // at a time.
   InflatedRange(const FileBytes &file, uint64_t offset, uint64_t length,
-                std::vector<unsigned char> *input = nullptr);
+                InflateWorkspace *workspace = nullptr);
 
   // Exactly `length` inflated bytes into `out`; false if the stream is
   // damaged or ends before them.
@@ -35,32 +52,39 @@ class InflatedRange {
   // True if the stream ends here, its Adler-32 right.
   bool ends();
   // True if it ends here and no compressed bytes follow it in the range.
-  bool endsHere() { return ends() && inflater_->inputLeft() == 0 && next_ == end_; }
+  bool endsHere() { return ends() && inflater().inputLeft() == 0 && next_ == end_; }
 
   // After a failure: why the stream broke (empty if it was cut short or a
   // read failed) and how many of its compressed bytes were used by then.
   const char *errorText() const { return errorText_; }
-  uint64_t compressedBytesUsed() const { return inflater_ ? inflater_->inputUsed() : 0; }
+  uint64_t compressedBytesUsed() const { return started_ ? inflater().inputUsed() : 0; }
 
  private:
   bool start(bool withZlib);
   bool refill();
-  bool inflateInto(unsigned char *out, size_t length);
+  Inflater::Status inflateSome(unsigned char *out, size_t room, size_t &produced);
+  bool fillAhead();
   bool retryWithZlib();
+  void fail(Inflater::Status status);
+  Inflater &inflater() const { return withZlib_ ? *zlib_ : *workspace_.inflater; }
 
   const FileBytes &file_;
   uint64_t offset_;
   uint64_t next_;  // next compressed byte not yet read from the file
   uint64_t end_;
-  std::unique_ptr<Inflater> inflater_;
+  InflateWorkspace ownWorkspace_;
+  InflateWorkspace &workspace_;
+  std::unique_ptr<Inflater> zlib_;  // after a break, to find where zlib breaks
+  bool started_ = false;
   bool withZlib_ = false;
   bool failed_ = false;
   bool ended_ = false;
-  uint64_t inflated_ = 0;  // bytes handed out so far
+  bool brokenAhead_ = false;  // zlib broke, or ran out of input, after the bytes ahead
+  size_t aheadAt_ = 0;        // workspace_.ahead[aheadAt_, aheadEnd_): inflated, not read
+  size_t aheadEnd_ = 0;
+  uint64_t served_ = 0;  // bytes handed out so far
   size_t piece_ = 0;
   const char *errorText_ = "";
-  std::vector<unsigned char> ownInput_;
-  std::vector<unsigned char> &input_;
 };
 
 #endif

@@ -79,8 +79,9 @@ ArrayPtr readPlainVariable(const FileBytes &file, const FileHeader &header,
 // in the stream; such an element is read when its stream, checksum right,
 // ends just after its last sub-element.
 ArrayPtr readCompressedVariable(const FileBytes &file, const FileHeader &header,
-                                const TopElement &element, bool whole) {
-  InflateStream stream(file, element.dataOffset, element.nbytes);
+                                const TopElement &element, bool whole,
+                                InflateWorkspace &workspace) {
+  InflateStream stream(file, element.dataOffset, element.nbytes, &workspace);
   Span inflated{&stream, header.swapBytes, kMaxInflation * element.nbytes + kInflationSlack};
   Tag tag;
   if (!readTag(inflated, tag) || tag.type != kMatrix || tag.small) return nullptr;
@@ -91,9 +92,10 @@ ArrayPtr readCompressedVariable(const FileBytes &file, const FileHeader &header,
 }
 
 ArrayPtr readTopVariable(const FileBytes &file, const FileHeader &header,
-                         const TopElement &element, bool whole) {
-  ArrayPtr array = element.type == kMatrix ? readPlainVariable(file, header, element, whole)
-                                           : readCompressedVariable(file, header, element, whole);
+                         const TopElement &element, bool whole, InflateWorkspace &workspace) {
+  ArrayPtr array = element.type == kMatrix
+                       ? readPlainVariable(file, header, element, whole)
+                       : readCompressedVariable(file, header, element, whole, workspace);
   if (!array || array->name.empty()) return nullptr;
   return array;
 }
@@ -131,7 +133,7 @@ class Reader : public VariableReader {
       TopElement element;
       if (!readTopElement(*file_, header_, offset, element)) return false;
       if (isVariable(header_, offset)) {
-        ArrayPtr array = readTopVariable(*file_, header_, element, false);
+        ArrayPtr array = readTopVariable(*file_, header_, element, false, workspace_);
         if (!array) return false;
         names.push_back(array->name);
       }
@@ -153,7 +155,7 @@ class Reader : public VariableReader {
         next_ = element.next;
         continue;
       }
-      ArrayPtr array = readTopVariable(*file_, header_, element, whole);
+      ArrayPtr array = readTopVariable(*file_, header_, element, whole, workspace_);
       if (array) next_ = element.next;
       return array;
     }
@@ -163,6 +165,7 @@ class Reader : public VariableReader {
   std::unique_ptr<FileBytes> file_;
   FileHeader header_;
   uint64_t next_;  // where the next element starts
+  InflateWorkspace workspace_;  // for every compressed element in turn
 };
 
 bool recognizes(const FileBytes &file) {

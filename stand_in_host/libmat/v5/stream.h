@@ -40,8 +40,9 @@ class FileRangeStream : public ByteStream {
 // a file.
 class InflateStream : public ByteStream {
  public:
-  InflateStream(const FileBytes &file, uint64_t offset, uint64_t length)
-      : range_(file, offset, length) {}
+  InflateStream(const FileBytes &file, uint64_t offset, uint64_t length,
+                InflateWorkspace *workspace)
+      : range_(file, offset, length, workspace) {}
 
   bool read(void *destination, size_t length) override {
     return range_.read(static_cast<unsigned char *>(destination), length);

@@ -20,9 +20,11 @@ constexpr size_t kWindow = size_t(4) << 20;      // chunk bytes scattered at a t
 // or inflated on the way.
 class ChunkBytes {
  public:
-  ChunkBytes(const FileBytes &file, const StoredChunk &stored, std::vector<unsigned char> &input)
+  ChunkBytes(const FileBytes &file, const StoredChunk &stored, InflateWorkspace &workspace)
       : file_(file), stored_(stored), next_(stored.offset) {
-    if (stored.deflated) inflated_.reset(new InflatedRange(file, stored.offset, stored.bytes, &input));
+    if (stored.deflated) {
+      inflated_.reset(new InflatedRange(file, stored.offset, stored.bytes, &workspace));
+    }
   }
 
   // Exactly `length` bytes into `out`.
@@ -104,16 +106,17 @@ void storeRowPart(const ChunkPlace &place, const ChunkGrid &grid, const ElementS
   store.store(start + column, data, static_cast<size_t>(count));
 }
 
-// A thread's buffers, reused from chunk to chunk.
+// A thread's inflater and buffers, reused from chunk to chunk.
 struct Worker {
-  std::vector<unsigned char> input;
+  Worker() { workspace.fileShared = true; }
+  InflateWorkspace workspace;
   std::vector<unsigned char> window;
 };
 
 bool placeChunk(const ChunkList &list, uint64_t n, const FileBytes &file,
                 const ElementStore &store, Worker &worker) {
   const ChunkGrid &grid = list.grid;
-  ChunkBytes bytes(file, list.chunks[n], worker.input);
+  ChunkBytes bytes(file, list.chunks[n], worker.workspace);
   ChunkPlace place = placeOf(grid, n);
   size_t size = store.elementSize();
   uint64_t chunkBytes = chunkBytesOf(grid);
