@@ -34,6 +34,14 @@ class BuilderStreams : public mat_v73::PlanSource {
   bool stream(uint64_t stream, void *destination, uint64_t bytes) override {
     return builder_.readStreamInto(stream, destination, bytes);
   }
+  bool streamPieces(uint64_t stream, uint64_t bytes,
+                    const std::function<bool(const void *, size_t)> &take) override {
+    return builder_.readStream(stream, bytes, take);
+  }
+  std::string lastFailure() const override { return builder_.failure(); }
+  bool salvage(const std::vector<std::string> &, const char *, std::string &) override {
+    return false;
+  }
   bool close() override { return true; }
 
  private:

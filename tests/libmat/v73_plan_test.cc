@@ -166,6 +166,14 @@ class NoStreams : public PlanSource {
     ++asked;
     return false;
   }
+  bool streamPieces(uint64_t, uint64_t, const std::function<bool(const void *, size_t)> &) override {
+    ++asked;
+    return false;
+  }
+  std::string lastFailure() const override { return std::string(); }
+  bool salvage(const std::vector<std::string> &, const char *, std::string &) override {
+    return false;
+  }
   bool close() override { return true; }
   int asked = 0;
 };

@@ -5,6 +5,7 @@
 #include "common/file_bytes.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -71,4 +72,22 @@ bool FileBytes::fillWindow(uint64_t offset) const {
   if (readExactly(fd_, offset, window_.data(), length)) return true;
   window_.clear();
   return false;
+}
+
+bool FileBytes::copyTo(uint64_t offset, uint64_t length, int out) const {
+  if (!holds(offset, length)) return false;
+  std::vector<unsigned char> buffer(static_cast<size_t>(std::min<uint64_t>(length, 1 << 20)));
+  while (length > 0) {
+    size_t part = static_cast<size_t>(std::min<uint64_t>(length, buffer.size()));
+    if (!readDirect(offset, buffer.data(), part)) return false;
+    for (size_t written = 0; written < part;) {
+      ssize_t n = ::write(out, buffer.data() + written, part - written);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) return false;
+      written += static_cast<size_t>(n);
+    }
+    offset += part;
+    length -= part;
+  }
+  return true;
 }

@@ -32,6 +32,9 @@ class FileBytes {
   // The same without the window: for large reads, and safe to call from
   // several threads at once.
   bool readDirect(uint64_t offset, void *destination, size_t length) const;
+  // Writes [offset, offset + length) to the open file `out`; false if the
+  // bytes are not all there or writing fails.
+  bool copyTo(uint64_t offset, uint64_t length, int out) const;
 
  private:
   bool fillWindow(uint64_t offset) const;

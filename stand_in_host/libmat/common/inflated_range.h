@@ -54,6 +54,10 @@ class InflatedRange {
   // True if it ends here and no compressed bytes follow it in the range.
   bool endsHere() { return ends() && inflater().inputLeft() == 0 && next_ == end_; }
 
+  // Inflated bytes handed out so far.
+  uint64_t served() const { return served_; }
+  // True once the stream was found damaged or cut short.
+  bool failed() const { return failed_ || brokenAhead_; }
   // After a failure: why the stream broke (empty if it was cut short or a
   // read failed) and how many of its compressed bytes were used by then.
   const char *errorText() const { return errorText_; }

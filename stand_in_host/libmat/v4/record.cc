@@ -1,8 +1,13 @@
 #include "v4/record.h"
 
+#include <algorithm>
+#include <cstdarg>
+#include <cstdio>
 #include <cstring>
 
 #include "common/byte_order.h"
+#include "common/checked_arithmetic.h"
+#include "common/text_format.h"
 #include "v4/values.h"
 
 namespace mat_v4 {
@@ -91,22 +96,61 @@ bool placeData(const FileBytes &file, Record &record) {
   return true;
 }
 
+
+bool refuse(std::string *why, const char *format, ...) __attribute__((format(printf, 2, 3)));
+bool refuse(std::string *why, const char *format, ...) {
+  if (why == nullptr) return false;
+  va_list arguments;
+  va_start(arguments, format);
+  *why = formatTextList(format, arguments);
+  va_end(arguments);
+  return false;
+}
+
 }  // namespace
 
-bool readRecord(const FileBytes &file, uint64_t offset, Record &record) {
+uint64_t claimedDataBytes(const Record &record) {
+  uint64_t bytes = 0;
+  if (!checked::multiply(static_cast<uint64_t>(record.rows) * record.columns,  // both below 2^31
+                         storedSize(record.storedType) * (record.complex ? 2 : 1), bytes)) {
+    return UINT64_MAX;
+  }
+  return bytes;
+}
+
+bool readRecord(const FileBytes &file, uint64_t offset, Record &record, std::string *why) {
   unsigned char bytes[kHeaderBytes];
-  if (!file.holds(offset, kHeaderBytes) || !file.readAt(offset, bytes, kHeaderBytes)) return false;
+  if (!file.holds(offset, kHeaderBytes) || !file.readAt(offset, bytes, kHeaderBytes)) {
+    return refuse(why, "%llu bytes left where a record header of 20 is due",
+                  ull(file.size() - std::min(offset, file.size())));
+  }
   RawHeader raw;
-  if (!decodeHeader(bytes, record, raw)) return false;
-  if (!isSigned32(raw.rows) || !isSigned32(raw.columns) || raw.imagf > 1) return false;
+  if (!decodeHeader(bytes, record, raw)) {
+    return refuse(why, "a type word that names no known byte order, element type and kind");
+  }
+  if (!isSigned32(raw.rows) || !isSigned32(raw.columns) || raw.imagf > 1) {
+    return refuse(why, "%d rows, %d columns and an imaginary flag of %u",
+                  static_cast<int32_t>(raw.rows), static_cast<int32_t>(raw.columns), raw.imagf);
+  }
   record.rows = raw.rows;
   record.columns = raw.columns;
   record.complex = raw.imagf == 1;
-  if (!shapeFitsKind(record)) return false;
+  if (!shapeFitsKind(record)) {
+    return refuse(why, record.kind == MatrixKind::Text
+                           ? "text with an imaginary part"
+                           : "a sparse record not of 3 or 4 columns and a row of sizes");
+  }
   uint64_t nameOffset = offset + kHeaderBytes;
-  if (!readName(file, nameOffset, raw.nameLength, record.name)) return false;
+  if (!readName(file, nameOffset, raw.nameLength, record.name)) {
+    return refuse(why, "a name of %u bytes that is not one NUL-terminated name in the file",
+                  raw.nameLength);
+  }
   record.dataOffset = nameOffset + raw.nameLength;
-  return placeData(file, record);
+  if (!placeData(file, record)) {
+    return refuse(why, "the data claims %llu bytes, and the file ends %llu bytes after the name",
+                  ull(claimedDataBytes(record)), ull(file.size() - record.dataOffset));
+  }
+  return true;
 }
 
 }  // namespace mat_v4

@@ -38,7 +38,12 @@ size_t storedSize(StoredType type);
 // byte order, non-negative dimensions, a 0/1 imaginary flag, a name ending
 // in its only NUL, a shape its kind allows, and data that lies inside the
 // file. Only the header and the name are read.
-bool readRecord(const FileBytes &file, uint64_t offset, Record &record);
+// `why`, when given, says why the record was refused.
+bool readRecord(const FileBytes &file, uint64_t offset, Record &record,
+                std::string *why = nullptr);
+
+// The bytes of data the record's header claims (both parts if complex).
+uint64_t claimedDataBytes(const Record &record);
 
 }  // namespace mat_v4
 

@@ -1,5 +1,8 @@
 #include "v4/sparse.h"
 
+#include <algorithm>
+#include <cstdio>
+
 #include "mx_array.h"
 #include "v4/values.h"
 
@@ -71,6 +74,67 @@ bool fillColumnStarts(const FileBytes &file, const Record &record, mxArray &arra
 }
 
 }  // namespace
+
+bool examineSparse(const FileBytes &file, const Record &record, uint64_t &entries,
+                   std::string &why, uint64_t &faultAt) {
+  char text[200];
+  size_t rows = 0, columns = 0;
+  entries = entryCount(record);
+  faultAt = elementOffset(record, 0, entryCount(record));
+  if (!readSparseDimensions(file, record, rows, columns)) {
+    why = "the last row's sizes are not whole numbers from 0 to 2^31 - 1";
+    return false;
+  }
+  if (!columnStartsFit(columns, file.size())) {
+    std::snprintf(text, sizeof text, "%zu columns: more column starts than the file can stand for",
+                  columns);
+    why = text;
+    return false;
+  }
+  // The row and column numbers of the entries, a piece at a time of each.
+  constexpr size_t kPiece = 4096;
+  double rowNumbers[kPiece], columnNumbers[kPiece];
+  size_t previousRow = 0, previousColumn = 0;
+  for (size_t first = 0; first < entryCount(record); first += kPiece) {
+    size_t n = std::min(kPiece, entryCount(record) - first);
+    if (!readDoubles(file, record, elementOffset(record, 0, first), n, rowNumbers) ||
+        !readDoubles(file, record, elementOffset(record, 1, first), n, columnNumbers)) {
+      why = "the entries cannot be read";
+      return false;
+    }
+    for (size_t i = 0; i < n; ++i) {
+      size_t k = first + i;
+      if (!isWholeInRange(rowNumbers[i], 1, static_cast<double>(rows))) {
+        std::snprintf(text, sizeof text, "entry %zu has row %g, not a whole number from 1 to %zu",
+                      k, rowNumbers[i], rows);
+        faultAt = elementOffset(record, 0, k);
+      } else if (!isWholeInRange(columnNumbers[i], 1, static_cast<double>(columns))) {
+        std::snprintf(text, sizeof text,
+                      "entry %zu has column %g, not a whole number from 1 to %zu", k,
+                      columnNumbers[i], columns);
+        faultAt = elementOffset(record, 1, k);
+      } else {
+        size_t row = static_cast<size_t>(rowNumbers[i]);
+        size_t column = static_cast<size_t>(columnNumbers[i]);
+        bool sameColumn = k > 0 && column == previousColumn;
+        if (k > 0 && (column < previousColumn || (sameColumn && row <= previousRow))) {
+          std::snprintf(text, sizeof text, column < previousColumn
+                                               ? "entries not in column order at entry %zu"
+                                               : "rows not rising within a column at entry %zu",
+                        k);
+          faultAt = elementOffset(record, 0, k);
+        } else {
+          previousRow = row;
+          previousColumn = column;
+          continue;
+        }
+      }
+      why = text;
+      return false;
+    }
+  }
+  return true;
+}
 
 bool readSparseDimensions(const FileBytes &file, const Record &record, size_t &rows,
                           size_t &columns) {

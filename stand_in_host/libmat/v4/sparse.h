@@ -6,6 +6,8 @@
 #define STAND_IN_HOST_LIBMAT_V4_SPARSE_H
 
 #include <cstddef>
+#include <cstdint>
+#include <string>
 
 #include "common/file_bytes.h"
 #include "v4/record.h"
@@ -17,6 +19,12 @@ namespace mat_v4 {
 // numbers from 0 to 2^31 - 1.
 bool readSparseDimensions(const FileBytes &file, const Record &record, size_t &rows,
                           size_t &columns);
+
+// Checks what readSparse checks, a piece of the entries at a time, keeping
+// none: false with the first fault and where it lies. `entries` is the
+// number of stored elements.
+bool examineSparse(const FileBytes &file, const Record &record, uint64_t &entries,
+                   std::string &why, uint64_t &faultAt);
 
 // The whole sparse array; null if an index is out of range or not a whole
 // number, or the entries are not in column order.

@@ -31,15 +31,23 @@ struct MatrixHeader {
 // Flags, dimensions and sparse indices are stored as int32 or uint32.
 bool holdsInt32s(uint32_t type) { return type == kInt32 || type == kUint32; }
 
+// Examining: data is checked and dropped, not kept in arrays.
+bool examining(const Span &span) { return span.check != nullptr; }
+
 bool readArrayFlags(Span &body, MatrixHeader &header) {
   Tag tag;
   uint32_t words[2];
-  if (!readTag(body, tag) || !holdsInt32s(tag.type) || tag.nbytes != 8 ||
-      !readBody(body, tag, words))
-    return false;
+  if (!readTag(body, tag)) return false;
+  if (!holdsInt32s(tag.type) || tag.nbytes != 8) {
+    return fault(body, "array flags stored as %u bytes of element type %u, not two 32-bit integers",
+                 tag.nbytes, tag.type);
+  }
+  if (!readBody(body, tag, words)) return false;
   if (body.swapBytes) byte_order::swapEach(words, 2, 4);
   uint32_t cls = words[0] & 0xFF;
-  if (cls < uint32_t(ArrayClass::Cell) || cls > uint32_t(ArrayClass::Opaque)) return false;
+  if (cls < uint32_t(ArrayClass::Cell) || cls > uint32_t(ArrayClass::Opaque)) {
+    return fault(body, "unknown array class %u", cls);
+  }
   header.fileClass = static_cast<ArrayClass>(cls);
   header.complex = (words[0] & kComplexFlag) != 0;
   header.global = (words[0] & kGlobalFlag) != 0;
@@ -69,10 +77,14 @@ bool readMatrixHeader(Span &body, MatrixHeader &header) {
   if (header.fileClass == ArrayClass::FunctionHandle || header.fileClass == ArrayClass::Opaque)
     return readHandleDimensionsAndName(body, header);
   Tag tag;
-  if (!readTag(body, tag) || !holdsInt32s(tag.type) ||
-      !readDimensions(body, tag, header.dims))
-    return false;
-  if (header.fileClass == ArrayClass::Sparse && header.dims.size() != 2) return false;
+  if (!readTag(body, tag)) return false;
+  if (!holdsInt32s(tag.type)) {
+    return fault(body, "dimensions stored as element type %u, not as 32-bit integers", tag.type);
+  }
+  if (!readDimensions(body, tag, header.dims)) return false;
+  if (header.fileClass == ArrayClass::Sparse && header.dims.size() != 2) {
+    return fault(body, "a sparse array of %zu dimensions", header.dims.size());
+  }
   return readTag(body, tag) && readText(body, tag, header.name);
 }
 
@@ -97,7 +109,9 @@ ArrayPtr headerArray(const MatrixHeader &header) {
 
 // Data for `count` values of `size` bytes; the product is checked, since
 // on a 32-bit system a file can claim more than the address space holds.
-void *allocateValues(size_t count, size_t size) {
+// Null when examining.
+void *allocateValues(const Span &body, size_t count, size_t size) {
+  if (examining(body)) return nullptr;
   size_t bytes = 0;
   if (!checked::multiply(count, size, bytes)) throw std::bad_alloc();
   return standin::allocateData(bytes);
@@ -107,8 +121,11 @@ void *allocateValues(size_t count, size_t size) {
 // `cls` into a buffer allocated for it once its size has been checked.
 bool readTaggedValues(Span &body, const Tag &tag, ArrayClass cls, size_t count, void *&data) {
   size_t stored = 0;
-  if (!countStoredValues(tag, stored) || stored != count) return false;
-  data = allocateValues(count, elementSize(cls));
+  if (!countValues(body, tag, stored)) return false;
+  if (stored != count) {
+    return fault(body, "%zu values stored for an array of %zu elements", stored, count);
+  }
+  data = allocateValues(body, count, elementSize(cls));
   return readValues(body, tag, cls, count, data);
 }
 
@@ -126,8 +143,9 @@ bool readNumericData(Span &body, mxArray &array) {
 bool readCharData(Span &body, mxArray &array) {
   size_t count = standin::numberOfElements(array);
   Tag tag;
-  if (!readTag(body, tag) || !canHoldCharacters(tag, count)) return false;
-  array.real = allocateValues(count, sizeof(uint16_t));
+  if (!readTag(body, tag)) return false;
+  if (!canHoldCharacters(tag, count)) return readCharacters(body, tag, count, nullptr);
+  array.real = allocateValues(body, count, sizeof(uint16_t));
   return readCharacters(body, tag, count, static_cast<uint16_t *>(array.real));
 }
 
@@ -144,49 +162,110 @@ bool readSparseValues(Span &body, mxArray &array, size_t nonZeros, void *&data) 
       classOfStoredType(tag.type, storedClass)) {
     tag.type = kUint8;
   }
-  if (!countStoredValues(tag, stored) || stored > array.nzmax) return false;
+  if (!countValues(body, tag, stored)) return false;
+  if (stored > array.nzmax) {
+    return fault(body, "%zu values stored for %zu row indices", stored, array.nzmax);
+  }
   size_t size = elementSize(array.cls);
-  data = allocateValues(array.nzmax, size);
-  std::memset(static_cast<unsigned char *>(data) + stored * size, 0, (array.nzmax - stored) * size);
+  data = allocateValues(body, array.nzmax, size);
+  if (data != nullptr) {
+    std::memset(static_cast<unsigned char *>(data) + stored * size, 0,
+                (array.nzmax - stored) * size);
+  }
   return readValues(body, tag, array.cls, stored, data);
 }
 
-bool sparseStructureIsValid(const mxArray &array, size_t storedRows, size_t &nonZeros) {
-  size_t rows = array.dims[0];
-  size_t columns = array.dims[1];
-  const size_t *start = array.columnStart;
-  if (start[0] != 0) return false;
-  for (size_t j = 0; j < columns; ++j)
-    if (start[j + 1] < start[j]) return false;
-  nonZeros = start[columns];
-  if (nonZeros > storedRows) return false;
-  for (size_t k = 0; k < nonZeros; ++k)
-    if (array.rowIndex[k] >= rows) return false;
-  return true;
-}
+// The checks of a sparse array's structure, made as its row indices and
+// then its column starts stream by, so that they need keep neither: the
+// first column start 0, none falling, no more stored elements than row
+// indices, and each stored element's row inside the array.
+struct SparseStructure {
+  size_t rows = 0;
+  size_t storedRows = 0;
+  size_t firstRowOutside = SIZE_MAX;  // the first row index beyond the rows
+  size_t rowsSeen = 0;
+  size_t startsSeen = 0;
+  size_t lastStart = 0;
+  bool startsRise = true;
+  size_t fallsAt = 0;  // the column at which the starts fall
+
+  void takeRows(const size_t *values, size_t n) {
+    for (size_t i = 0; i < n && firstRowOutside == SIZE_MAX; ++i) {
+      if (values[i] >= rows) firstRowOutside = rowsSeen + i;
+    }
+    rowsSeen += n;
+  }
+  void takeStarts(const size_t *values, size_t n) {
+    for (size_t i = 0; i < n; ++i) {
+      if (startsSeen + i > 0 && values[i] < lastStart && startsRise) {
+        startsRise = false;
+        fallsAt = startsSeen + i - 1;
+      }
+      if (startsSeen + i == 0 && values[i] != 0) firstStart = values[i];
+      lastStart = values[i];
+    }
+    startsSeen += n;
+  }
+  size_t firstStart = 0;
+
+  bool holds(const Span &body, size_t &nonZeros) const {
+    if (firstStart != 0) return fault(body, "the first column start is %zu, not 0", firstStart);
+    if (!startsRise) return fault(body, "column starts not rising at column %zu", fallsAt);
+    nonZeros = lastStart;
+    if (nonZeros > storedRows) {
+      return fault(body, "the column starts count %zu stored elements; there are %zu row indices",
+                   nonZeros, storedRows);
+    }
+    if (firstRowOutside < nonZeros) {
+      return fault(body, "stored element %zu has a row index beyond the array's %zu rows",
+                   firstRowOutside, rows);
+    }
+    return true;
+  }
+};
 
 // Reads ir (its tag `rowsTag` already read), jc, pr and pi if complex.
 bool readSparseParts(Span &body, const Tag &rowsTag, mxArray &array) {
   Tag tag = rowsTag;
-  if (!holdsInt32s(tag.type) || tag.nbytes % 4 != 0) return false;
-  size_t storedRows = tag.nbytes / 4;
-  array.nzmax = std::max<size_t>(storedRows, 1);
-  array.rowIndex = static_cast<size_t *>(allocateValues(array.nzmax, sizeof(size_t)));
-  array.rowIndex[array.nzmax - 1] = 0;
-  if (!readIndices(body, tag, storedRows, array.rowIndex)) return false;
+  if (!holdsInt32s(tag.type) || tag.nbytes % 4 != 0) {
+    return fault(body, "row indices stored as %u bytes of element type %u", tag.nbytes, tag.type);
+  }
+  SparseStructure structure;
+  structure.rows = array.dims[0];
+  structure.storedRows = tag.nbytes / 4;
+  array.nzmax = std::max<size_t>(structure.storedRows, 1);
+  array.rowIndex = static_cast<size_t *>(allocateValues(body, array.nzmax, sizeof(size_t)));
+  if (array.rowIndex != nullptr) array.rowIndex[array.nzmax - 1] = 0;
+  size_t *rowsTo = array.rowIndex;
+  if (!scanIndices(body, tag, structure.storedRows, [&](const size_t *values, size_t n) {
+        structure.takeRows(values, n);
+        if (rowsTo != nullptr) rowsTo = std::copy(values, values + n, rowsTo);
+        return true;
+      })) {
+    return false;
+  }
 
   size_t columns = array.dims[1];
-  if (!readTag(body, tag) || tag.nbytes % 4 != 0 || tag.nbytes / 4 == 0 ||
-      tag.nbytes / 4 - 1 != columns)
-    return false;
-  array.columnStart = static_cast<size_t *>(allocateValues(columns + 1, sizeof(size_t)));
+  if (!readTag(body, tag)) return false;
+  if (tag.nbytes % 4 != 0 || tag.nbytes / 4 == 0 || tag.nbytes / 4 - 1 != columns) {
+    return fault(body, "%u bytes of column starts for %zu columns", tag.nbytes, columns);
+  }
+  array.columnStart = static_cast<size_t *>(allocateValues(body, columns + 1, sizeof(size_t)));
+  size_t *startsTo = array.columnStart;
   size_t nonZeros = 0;
-  if (!readIndices(body, tag, columns + 1, array.columnStart) ||
-      !sparseStructureIsValid(array, storedRows, nonZeros))
+  if (!scanIndices(body, tag, columns + 1, [&](const size_t *values, size_t n) {
+        structure.takeStarts(values, n);
+        if (startsTo != nullptr) startsTo = std::copy(values, values + n, startsTo);
+        return true;
+      }) ||
+      !structure.holds(body, nonZeros)) {
     return false;
+  }
 
   if (!readSparseValues(body, array, nonZeros, array.real)) return false;
-  return !array.isComplex || readSparseValues(body, array, nonZeros, array.imag);
+  if (array.isComplex && !readSparseValues(body, array, nonZeros, array.imag)) return false;
+  if (examining(body)) array.nzmax = nonZeros;  // what an examination reports
+  return true;
 }
 
 bool readSparseData(Span &body, mxArray &array) {
@@ -235,8 +314,15 @@ bool readData(Span &body, const MatrixHeader &header, mxArray &array, int depth)
 
 ArrayPtr readMatrix(Span &body, bool whole, int depth) {
   MatrixHeader header;
-  if (depth > kMaxDepth || !readMatrixHeader(body, header)) return nullptr;
-  if (!standin::elementCountFits64(header.dims)) return nullptr;
+  if (depth > kMaxDepth) {
+    fault(body, "arrays nested deeper than %d", kMaxDepth);
+    return nullptr;
+  }
+  if (!readMatrixHeader(body, header)) return nullptr;
+  if (!standin::elementCountFits64(header.dims)) {
+    fault(body, "dimensions whose product exceeds 2^64 elements");
+    return nullptr;
+  }
   ArrayPtr array = headerArray(header);
   if (!whole) return array;
   array->hasData = true;

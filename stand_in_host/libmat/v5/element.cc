@@ -1,9 +1,12 @@
 #include "v5/element.h"
 
 #include <algorithm>
+#include <cstdarg>
+#include <cstdio>
 #include <cstring>
 
 #include "common/byte_order.h"
+#include "common/text_format.h"
 #include "v5/stored_types.h"
 
 namespace mat_v5 {
@@ -12,9 +15,24 @@ namespace {
 constexpr size_t kChunkSize = size_t(32) << 10;
 }
 
+bool fault(const Span &span, const char *format, ...) {
+  if (span.check == nullptr || span.check->found) return false;
+  va_list arguments;
+  va_start(arguments, format);
+  span.check->what = formatTextList(format, arguments);
+  va_end(arguments);
+  span.check->found = true;
+  span.check->position = span.in->position();
+  return false;
+}
+
 bool readTag(Span &span, Tag &tag) {
   unsigned char bytes[8];
-  if (span.left < 8 || !span.in->read(bytes, 8)) return false;
+  if (span.left < 8) {
+    return fault(span, "%llu bytes left where a tag of 8 is due",
+                 static_cast<unsigned long long>(span.left));
+  }
+  if (!span.in->read(bytes, 8)) return false;
   span.left -= 8;
   uint32_t words[2];
   std::memcpy(words, bytes, 8);
@@ -25,11 +43,14 @@ bool readTag(Span &span, Tag &tag) {
     tag.type = words[0] & 0xFFFF;
     tag.nbytes = words[0] >> 16;
     std::memcpy(tag.inlineData, bytes + 4, 4);
-    return tag.nbytes <= 4;
+    return tag.nbytes <= 4 || fault(span, "a small element claims %u bytes (at most 4)", tag.nbytes);
   }
   tag.type = words[0];
   tag.nbytes = words[1];
-  if (tag.nbytes > span.left) return false;
+  if (tag.nbytes > span.left) {
+    return fault(span, "an element of type %u claims %u bytes; %llu are left around it",
+                 tag.type, tag.nbytes, static_cast<unsigned long long>(span.left));
+  }
   span.left -= tag.nbytes;
   tag.padding = static_cast<uint32_t>(std::min<uint64_t>((8 - tag.nbytes % 8) % 8, span.left));
   span.left -= tag.padding;
@@ -70,12 +91,17 @@ Span enterElement(const Span &parent, const Tag &tag) {
   child.in = parent.in;
   child.swapBytes = parent.swapBytes;
   child.left = tag.small ? 0 : tag.nbytes;
+  child.check = parent.check;
   return child;
 }
 
 bool leaveElement(Span &child, const Tag &tag, bool skipRest) {
   if (child.left != 0) {
-    if (!skipRest || !child.in->skip(child.left)) return false;
+    if (!skipRest) {
+      return fault(child, "%llu bytes left over after a nested array",
+                   static_cast<unsigned long long>(child.left));
+    }
+    if (!child.in->skip(child.left)) return false;
     child.left = 0;
   }
   return tag.small || child.in->skip(tag.padding);

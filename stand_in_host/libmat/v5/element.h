@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <string>
 
 #include "v5/stream.h"
 
@@ -31,12 +32,26 @@ enum DataType : uint32_t {
   kUtf32 = 18,
 };
 
+// When elements are read to examine a file rather than to build arrays,
+// data is checked as it streams by and dropped, and the first fault is
+// kept with where in the stream it was found.
+struct Check {
+  bool found = false;
+  std::string what;
+  uint64_t position = 0;
+};
+
 // The unread rest of one element's data, taken in order from `in`.
 struct Span {
   ByteStream *in = nullptr;
   bool swapBytes = false;  // numbers are in the other byte order
   uint64_t left = 0;
+  Check *check = nullptr;  // examining: keep data out of arrays, say why a read fails
 };
+
+// Records `what` as the fault of the span's check, if it has one and no
+// fault yet; returns false, for failing with.
+bool fault(const Span &span, const char *format, ...) __attribute__((format(printf, 2, 3)));
 
 struct Tag {
   uint32_t type = 0;

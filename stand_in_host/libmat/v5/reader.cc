@@ -22,14 +22,6 @@ constexpr uint16_t kVersion5 = 0x0100;
 constexpr uint16_t kEndianNative = ('M' << 8) | 'I';  // "IM" on a little-endian writer
 constexpr uint16_t kEndianSwapped = ('I' << 8) | 'M';
 
-// A top-level element: a variable, or the subsystem data.
-struct TopElement {
-  uint32_t type = 0;
-  uint64_t dataOffset = 0;
-  uint32_t nbytes = 0;
-  uint64_t next = 0;  // where the following element starts
-};
-
 uint64_t readSubsystemOffset(const unsigned char *bytes, bool swap) {
   static const unsigned char spaces[8] = {' ', ' ', ' ', ' ', ' ', ' ', ' ', ' '};
   if (std::memcmp(bytes, spaces, 8) == 0) return 0;
@@ -37,31 +29,6 @@ uint64_t readSubsystemOffset(const unsigned char *bytes, bool swap) {
   std::memcpy(&offset, bytes, 8);
   if (swap) byte_order::swapEach(&offset, 1, 8);
   return offset;
-}
-
-// Reads the tag of the top-level element at `offset`: a miMATRIX element
-// (followed by padding to 8 bytes, which the end of the file may cut) or a
-// compressed one, whose data must lie inside the file.
-bool readTopElement(const FileBytes &file, const FileHeader &header, uint64_t offset,
-                    TopElement &element) {
-  uint32_t words[2];
-  if (!file.readAt(offset, words, 8)) return false;
-  if (header.swapBytes) byte_order::swapEach(words, 2, 4);
-  element.type = words[0];
-  element.nbytes = words[1];
-  element.dataOffset = offset + 8;
-  if (element.type != kMatrix && element.type != kCompressed) return false;
-  if (!file.holds(element.dataOffset, element.nbytes)) return false;
-  element.next = element.dataOffset + element.nbytes;
-  if (element.type == kMatrix) {
-    uint64_t padding = (8 - element.nbytes % 8) % 8;
-    element.next += std::min(padding, file.size() - element.next);
-  }
-  return true;
-}
-
-bool isVariable(const FileHeader &header, uint64_t offset) {
-  return header.subsystemOffset == 0 || offset != header.subsystemOffset;
 }
 
 ArrayPtr readPlainVariable(const FileBytes &file, const FileHeader &header,
@@ -101,6 +68,28 @@ ArrayPtr readTopVariable(const FileBytes &file, const FileHeader &header,
 }
 
 }  // namespace
+
+bool readTopElement(const FileBytes &file, const FileHeader &header, uint64_t offset,
+                    TopElement &element) {
+  uint32_t words[2];
+  if (!file.readAt(offset, words, 8)) return false;
+  if (header.swapBytes) byte_order::swapEach(words, 2, 4);
+  element.type = words[0];
+  element.nbytes = words[1];
+  element.dataOffset = offset + 8;
+  if (element.type != kMatrix && element.type != kCompressed) return false;
+  if (!file.holds(element.dataOffset, element.nbytes)) return false;
+  element.next = element.dataOffset + element.nbytes;
+  if (element.type == kMatrix) {
+    uint64_t padding = (8 - element.nbytes % 8) % 8;
+    element.next += std::min(padding, file.size() - element.next);
+  }
+  return true;
+}
+
+bool isVariable(const FileHeader &header, uint64_t offset) {
+  return header.subsystemOffset == 0 || offset != header.subsystemOffset;
+}
 
 bool readFileHeader(const FileBytes &file, FileHeader &header) {
   unsigned char bytes[kHeaderSize];

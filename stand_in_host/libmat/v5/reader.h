@@ -24,6 +24,24 @@ struct FileHeader {
 // 0x0100); false for anything else, version 7.3 included.
 bool readFileHeader(const FileBytes &file, FileHeader &header);
 
+// A top-level element: a variable, or the subsystem data.
+struct TopElement {
+  uint32_t type = 0;
+  uint64_t dataOffset = 0;
+  uint32_t nbytes = 0;
+  uint64_t next = 0;  // where the following element starts
+};
+
+// Reads the tag of the top-level element at `offset`: a miMATRIX element
+// (followed by padding to 8 bytes, which the end of the file may cut) or a
+// compressed one, whose data must lie inside the file. On failure the
+// fields read so far say why.
+bool readTopElement(const FileBytes &file, const FileHeader &header, uint64_t offset,
+                    TopElement &element);
+
+// False for the subsystem data element, which is not a variable.
+bool isVariable(const FileHeader &header, uint64_t offset);
+
 // Versions 5, 6 and 7: recognized by the header above.
 extern const VersionReader kVersionReader;
 

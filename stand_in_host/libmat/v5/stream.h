@@ -19,6 +19,9 @@ class ByteStream {
   virtual bool read(void *destination, size_t length) = 0;
   // Passes over exactly `length` bytes; false if they are not there.
   virtual bool skip(uint64_t length) = 0;
+  // Where the next byte comes from: the offset in the file, or in the
+  // inflated bytes of a compressed element.
+  virtual uint64_t position() const = 0;
 };
 
 // The bytes [offset, offset + length) of a file. Small reads come from the
@@ -29,6 +32,7 @@ class FileRangeStream : public ByteStream {
       : file_(file), position_(offset), end_(offset + length) {}
   bool read(void *destination, size_t length) override;
   bool skip(uint64_t length) override;
+  uint64_t position() const override { return position_; }
 
  private:
   const FileBytes &file_;
@@ -48,9 +52,11 @@ class InflateStream : public ByteStream {
     return range_.read(static_cast<unsigned char *>(destination), length);
   }
   bool skip(uint64_t length) override { return range_.skip(length); }
+  uint64_t position() const override { return range_.served(); }
   // True if the zlib stream ends exactly here, its Adler-32 checksum is
   // right, and no compressed bytes follow it.
   bool endsHere() { return range_.endsHere(); }
+  const InflatedRange &range() const { return range_; }
 
  private:
   InflatedRange range_;

@@ -10,9 +10,10 @@ namespace mat_v5 {
 
 namespace {
 
-// Appends code points as UTF-16 units, never beyond the room it was given.
-// A surrogate code point keeps its code unit, as an unpaired surrogate does
-// in UTF-16; a number beyond U+10FFFF becomes the replacement character.
+// Appends code points as UTF-16 units, never beyond the room it was given
+// (a null `next` only counts them). A surrogate code point keeps its code
+// unit, as an unpaired surrogate does in UTF-16; a number beyond U+10FFFF
+// becomes the replacement character.
 struct UnitWriter {
   uint16_t *next;
   size_t room;
@@ -21,14 +22,16 @@ struct UnitWriter {
     if (codePoint > 0x10FFFF) codePoint = 0xFFFD;
     if (codePoint < 0x10000) {
       if (room < 1) return false;
-      *next++ = static_cast<uint16_t>(codePoint);
+      if (next != nullptr) *next++ = static_cast<uint16_t>(codePoint);
       room -= 1;
       return true;
     }
     if (room < 2) return false;
     codePoint -= 0x10000;
-    *next++ = static_cast<uint16_t>(0xD800 + (codePoint >> 10));
-    *next++ = static_cast<uint16_t>(0xDC00 + (codePoint & 0x3FF));
+    if (next != nullptr) {
+      *next++ = static_cast<uint16_t>(0xD800 + (codePoint >> 10));
+      *next++ = static_cast<uint16_t>(0xDC00 + (codePoint & 0x3FF));
+    }
     room -= 2;
     return true;
   }
@@ -138,14 +141,25 @@ bool canHoldCharacters(const Tag &tag, size_t count) {
   }
 }
 
+// The text must decode to exactly `count` units: no more (the writer runs
+// out of room) and no fewer.
+bool decodesTo(const Span &span, bool decoded, const UnitWriter &writer, size_t count) {
+  if (decoded && writer.room == 0) return true;
+  if (decoded) {
+    return fault(span, "the text decodes to %zu characters, not %zu", count - writer.room, count);
+  }
+  return fault(span, "the text decodes to more than %zu characters", count);
+}
+
 bool readCharacters(Span &span, const Tag &tag, size_t count, uint16_t *units) {
-  if (!canHoldCharacters(tag, count)) return false;
+  if (!canHoldCharacters(tag, count)) {
+    return fault(span, "%u bytes of text stored as element type %u cannot hold %zu characters",
+                 tag.nbytes, tag.type, count);
+  }
   UnitWriter writer{units, count};
   switch (tag.type) {
-    case kUtf8:
-      return readUtf8(span, tag, writer) && writer.room == 0;
-    case kUtf32:
-      return readUtf32(span, tag, writer) && writer.room == 0;
+    case kUtf8: return decodesTo(span, readUtf8(span, tag, writer), writer, count);
+    case kUtf32: return decodesTo(span, readUtf32(span, tag, writer), writer, count);
     case kUtf16: {
       Tag asUint16 = tag;
       asUint16.type = kUint16;

@@ -4,6 +4,7 @@
 
 #include "common/checked_arithmetic.h"
 #include "common/inflater.h"
+#include "common/text_format.h"
 #include "v73/data_filling.h"
 
 namespace mat_v73 {
@@ -19,7 +20,18 @@ struct Building {
   const FileBytes &file;
   PlanSource &streams;
   uint64_t arraysLeft;
+  DataFault *examined;  // examining: failures say why
+  bool discarding;      // examining: arrays get no data
+
+  // Records why the plan does not hold together (the first reason kept).
+  ArrayPtr refuse(const char *why) {
+    if (examined != nullptr && examined->why.empty()) examined->why = why;
+    return nullptr;
+  }
 };
+
+// Sparse indices an examination keeps, to check a sparse array's structure.
+constexpr uint64_t kExaminedIndexBytes = uint64_t(16) << 20;
 
 unsigned roleBit(BlockRole role) { return 1u << static_cast<unsigned>(role); }
 
@@ -43,10 +55,19 @@ bool isBacked(const DataSource &source, const FileBytes &file) {
 // with `count` values each (`indices` values for column starts), all
 // backed by the file.
 bool sourcesFit(const ArrayPlan &plan, unsigned required, uint64_t values, uint64_t columnStarts,
-                const FileBytes &file) {
+                const FileBytes &file, DataFault *examined) {
   unsigned filled = 0;
   for (const DataSource &source : plan.sources) {
-    if (!isBacked(source, file)) return false;
+    if (!isBacked(source, file)) {
+      if (examined != nullptr && source.kind == SourceKind::Extent) {
+        examined->why = formatText("its data (%llu elements of %u bytes at offset 0x%llx) runs "
+                                   "past the end of the file",
+                                   ull(source.elements), source.elementSize, ull(source.offset));
+        examined->placed = true;
+        examined->at = source.offset;
+      }
+      return false;
+    }
     for (const Target &target : source.targets) {
       unsigned bit = roleBit(target.role);
       uint64_t expected = target.role == BlockRole::ColumnStart ? columnStarts : values;
@@ -59,7 +80,11 @@ bool sourcesFit(const ArrayPlan &plan, unsigned required, uint64_t values, uint6
 
 bool fillAll(Building &building, const ArrayPlan &plan, ArrayBlocks &blocks) {
   for (const DataSource &source : plan.sources) {
-    if (!fillFromSource(source, blocks, building.file, building.streams)) return false;
+    if (!fillFromSource(source, blocks, building.file, building.streams, building.examined,
+                        building.discarding)) {
+      building.refuse("its data does not fit its description or the file");
+      return false;
+    }
   }
   return true;
 }
@@ -82,11 +107,15 @@ ArrayPtr buildNumeric(Building &building, const ArrayPlan &plan, uint64_t count)
   }
   unsigned required = count == 0 ? 0 : roleBit(BlockRole::Real);
   if (plan.complex && count > 0) required |= roleBit(BlockRole::Imaginary);
-  if (!sourcesFit(plan, required, count, 0, building.file)) return nullptr;
+  if (!sourcesFit(plan, required, count, 0, building.file, building.examined)) {
+    return building.refuse("its data sources do not fit its description or the file");
+  }
   ArrayPtr array(standin::createHeader(plan.cls, dimsOf(plan), plan.complex, false));
   array->hasData = true;
-  array->real = standin::allocateData(static_cast<size_t>(bytes));
-  if (plan.complex) array->imag = standin::allocateData(static_cast<size_t>(bytes));
+  if (!building.discarding) {
+    array->real = standin::allocateData(static_cast<size_t>(bytes));
+    if (plan.complex) array->imag = standin::allocateData(static_cast<size_t>(bytes));
+  }
   ArrayBlocks blocks;
   blocks.blocks[0] = {array->real, plan.cls, count};
   blocks.blocks[1] = {array->imag, plan.cls, plan.complex ? count : 0};
@@ -119,7 +148,23 @@ ArrayPtr buildSparse(Building &building, const ArrayPlan &plan) {
   unsigned required = roleBit(BlockRole::ColumnStart);
   if (values > 0) required |= roleBit(BlockRole::RowIndex) | roleBit(BlockRole::Real);
   if (values > 0 && plan.complex) required |= roleBit(BlockRole::Imaginary);
-  if (!sourcesFit(plan, required, values, columnStarts, building.file)) return nullptr;
+  if (!sourcesFit(plan, required, values, columnStarts, building.file, building.examined)) {
+    return building.refuse("its data sources do not fit its description or the file");
+  }
+  // An examination keeps the indices, to check the structure, when they
+  // are small enough; larger ones are read and dropped like any data.
+  if (building.discarding && (values + columnStarts) * sizeof(size_t) > kExaminedIndexBytes) {
+    ArrayPtr array(standin::createHeader(plan.cls, dimsOf(plan), plan.complex, true));
+    ArrayBlocks blocks;
+    blocks.blocks[0] = {nullptr, plan.cls, values};
+    blocks.blocks[1] = {nullptr, plan.cls, plan.complex ? values : 0};
+    blocks.blocks[2] = {nullptr, indexClass(), values};
+    blocks.blocks[3] = {nullptr, indexClass(), columnStarts};
+    return fillAll(building, plan, blocks) ? std::move(array) : nullptr;
+  }
+  // Kept and checked as a read keeps them.
+  bool discarding = building.discarding;
+  building.discarding = false;
   ArrayPtr array(standin::createSparse(plan.cls, static_cast<size_t>(plan.dims[0]),
                                        static_cast<size_t>(plan.dims[1]),
                                        static_cast<size_t>(values), plan.complex));
@@ -128,8 +173,11 @@ ArrayPtr buildSparse(Building &building, const ArrayPlan &plan) {
   blocks.blocks[1] = {array->imag, plan.cls, plan.complex ? values : 0};
   blocks.blocks[2] = {array->rowIndex, indexClass(), values};
   blocks.blocks[3] = {array->columnStart, indexClass(), columnStarts};
-  if (!fillAll(building, plan, blocks) || !isConsistentSparse(*array, static_cast<size_t>(values))) {
-    return nullptr;
+  bool filled = fillAll(building, plan, blocks);
+  building.discarding = discarding;
+  if (!filled) return nullptr;
+  if (!isConsistentSparse(*array, static_cast<size_t>(values))) {
+    return building.refuse("its column starts and row indices do not make a sparse array");
   }
   return array;
 }
@@ -170,11 +218,12 @@ bool buildChildren(Building &building, const ArrayPlan &plan, uint64_t expected,
   if (plan.children.size() != expected || expected > building.arraysLeft || !plan.sources.empty()) {
     return false;
   }
-  array.children.reserve(plan.children.size());
+  bool keep = !building.discarding;  // an examination drops each child
+  if (keep) array.children.reserve(plan.children.size());
   for (const ArrayPlan &child : plan.children) {
     ArrayPtr element = build(building, child, depth + 1);
     if (!element) return false;
-    array.children.push_back(element.release());
+    if (keep) array.children.push_back(element.release());
   }
   return true;
 }
@@ -232,8 +281,16 @@ ArrayPtr build(Building &building, const ArrayPlan &plan, unsigned depth) {
 }  // namespace
 
 ArrayPtr buildArray(const ArrayPlan &plan, const FileBytes &file, PlanSource &streams) {
-  Building building{file, streams, file.size() / 16 + 1024};
+  Building building{file, streams, file.size() / 16 + 1024, nullptr, false};
   return build(building, plan, 0);
+}
+
+bool examineArray(const ArrayPlan &plan, const FileBytes &file, PlanSource &streams,
+                  DataFault &fault) {
+  Building building{file, streams, file.size() / 16 + 1024, &fault, true};
+  if (build(building, plan, 0)) return true;
+  if (fault.why.empty()) fault.why = "its description does not hold together";
+  return false;
 }
 
 }  // namespace mat_v73

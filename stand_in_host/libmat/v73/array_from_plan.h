@@ -8,6 +8,7 @@
 
 #include "common/file_bytes.h"
 #include "mx_array.h"
+#include "v73/data_filling.h"
 #include "v73/plan.h"
 #include "v73/plan_source.h"
 
@@ -18,6 +19,13 @@ namespace mat_v73 {
 // or its data is damaged. The name and global flag are not set. Throws
 // std::bad_alloc when memory runs out.
 standin::ArrayPtr buildArray(const ArrayPlan &plan, const FileBytes &file, PlanSource &streams);
+
+// Reads every byte of the data buildArray would read for `plan` and makes
+// every check it makes, keeping none of the data (a sparse array's indices
+// are kept, to check its structure, when they take at most 16 MiB): true
+// where buildArray succeeds; false with `fault` saying why otherwise.
+bool examineArray(const ArrayPlan &plan, const FileBytes &file, PlanSource &streams,
+                  DataFault &fault);
 
 }  // namespace mat_v73
 

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "common/inflated_range.h"
+#include "common/text_format.h"
 
 namespace mat_v73 {
 
@@ -48,6 +49,29 @@ class ChunkBytes {
   // True if the chunk holds nothing more: every stored byte used, or the
   // deflate stream ending here with its checksum right.
   bool finish() { return inflated_ ? inflated_->ends() : next_ == stored_.offset + stored_.bytes; }
+
+  // After a failure: why, and where in the file.
+  void describeFailure(ChunkFault &fault) const {
+    if (!inflated_) {
+      fault.why = "the stored chunk cannot be read";
+      fault.at = stored_.offset;
+      return;
+    }
+    uint64_t used = inflated_->compressedBytesUsed();
+    std::string why = inflated_->errorText();
+    fault.at = stored_.offset + used;
+    if (why == "incorrect data check") {
+      fault.why = "Adler-32 mismatch at the end of its deflate stream";
+    } else if (!why.empty()) {
+      fault.why = formatText("deflate stream broken at compressed byte %llu (%s)", ull(used),
+                             why.c_str());
+    } else if (inflated_->failed()) {
+      fault.why = formatText("deflate stream cut short after %llu of its %llu compressed bytes",
+                             ull(used), ull(stored_.bytes));
+    } else {
+      fault.why = "its deflate stream does not inflate to exactly the chunk's size";
+    }
+  }
 
  private:
   const FileBytes &file_;
@@ -113,10 +137,9 @@ struct Worker {
   std::vector<unsigned char> window;
 };
 
-bool placeChunk(const ChunkList &list, uint64_t n, const FileBytes &file,
-                const ElementStore &store, Worker &worker) {
+bool placeChunkBytes(const ChunkList &list, uint64_t n, const ElementStore &store, Worker &worker,
+                     ChunkBytes &bytes) {
   const ChunkGrid &grid = list.grid;
-  ChunkBytes bytes(file, list.chunks[n], worker.workspace);
   ChunkPlace place = placeOf(grid, n);
   size_t size = store.elementSize();
   uint64_t chunkBytes = chunkBytesOf(grid);
@@ -158,34 +181,58 @@ bool placeChunk(const ChunkList &list, uint64_t n, const FileBytes &file,
   return bytes.finish();
 }
 
+bool placeChunk(const ChunkList &list, uint64_t n, const FileBytes &file,
+                const ElementStore &store, Worker &worker, ChunkFault &fault) {
+  ChunkBytes bytes(file, list.chunks[n], worker.workspace);
+  if (placeChunkBytes(list, n, store, worker, bytes)) return true;
+  fault.chunk = n;
+  bytes.describeFailure(fault);
+  return false;
+}
+
 }  // namespace
 
-bool placeChunks(const ChunkList &list, const FileBytes &file, const ElementStore &store) {
+bool placeChunks(const ChunkList &list, const FileBytes &file, const ElementStore &store,
+                 ChunkFault *fault) {
   std::atomic<bool> placed{true};
-  auto placeEvery = [&](uint64_t first) {
+  // Each thread's first failure; the one of the lower chunk is reported.
+  ChunkFault faults[2];
+  bool failed[2] = {false, false};
+  auto placeEvery = [&](uint64_t first, uint64_t step) {
     try {
       Worker worker;
-      for (uint64_t n = first; n < list.chunks.size() && placed; n += 2) {
-        if (!placeChunk(list, n, file, store, worker)) placed = false;
+      for (uint64_t n = first; n < list.chunks.size() && placed; n += step) {
+        if (!placeChunk(list, n, file, store, worker, faults[first])) {
+          failed[first] = true;
+          placed = false;
+        }
       }
     } catch (const std::bad_alloc &) {
       placed = false;
     }
   };
-  if (list.chunks.size() < 2) {
-    placeEvery(0);
-    return placed;
-  }
+  // Two threads, each every other chunk; an examination, which keeps
+  // nothing, goes in order on one, so that it reports the first damaged
+  // chunk.
   std::thread helper;
-  try {
-    helper = std::thread(placeEvery, 1);
-  } catch (const std::system_error &) {
-    placeEvery(0);
-    placeEvery(1);
-    return placed;
+  bool threaded = list.chunks.size() >= 2 && !store.discards();
+  if (threaded) {
+    try {
+      helper = std::thread(placeEvery, 1, 2);
+    } catch (const std::system_error &) {
+      threaded = false;
+    }
   }
-  placeEvery(0);
-  helper.join();
+  if (threaded) {
+    placeEvery(0, 2);
+    helper.join();
+  } else {
+    placeEvery(0, 1);
+  }
+  if (!placed && fault != nullptr) {
+    int first = failed[0] && (!failed[1] || faults[0].chunk < faults[1].chunk) ? 0 : 1;
+    if (failed[first]) *fault = faults[first];
+  }
   return placed;
 }
 

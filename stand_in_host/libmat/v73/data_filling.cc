@@ -5,6 +5,7 @@
 
 #include "common/checked_arithmetic.h"
 #include "common/inflater.h"
+#include "common/text_format.h"
 #include "v73/chunk_placement.h"
 
 namespace mat_v73 {
@@ -35,37 +36,65 @@ bool fillFromExtent(const DataSource &source, uint64_t bytes, const FileBytes &f
 
 // A streamed source comes in the form of its one block.
 bool fillFromStream(const DataSource &source, uint64_t bytes, const FileBytes &file,
-                    const ElementStore &store, PlanSource &streams) {
+                    const ElementStore &store, PlanSource &streams, DataFault *examined) {
   // Its bytes come from libhdf5's reading of the file: no more than the
   // file can hold, inflated.
-  if (store.directBlock() == nullptr || bytes / kMaxInflation > file.size() + kInflationSlack) {
+  if (bytes / kMaxInflation > file.size() + kInflationSlack) return false;
+  bool streamed = store.discards() ? streams.streamPieces(source.offset, bytes,
+                                                          [](const void *, size_t) { return true; })
+                                   : store.directBlock() != nullptr &&
+                                         streams.stream(source.offset, store.directBlock(), bytes);
+  if (!streamed && examined != nullptr) {
+    examined->why = "libhdf5 cannot read the data (in a form it converts)";
+  }
+  return streamed;
+}
+
+bool fillFromChunks(const DataSource &source, uint64_t bytes, const FileBytes &file,
+                    const ElementStore &store, DataFault *examined) {
+  if (source.chunks.grid.elementSize != source.elementSize ||
+      !isSoundChunkList(source.chunks, bytes, file.size())) {
+    if (examined != nullptr) examined->why = "its chunks do not fit the dataset or the file";
     return false;
   }
-  return streams.stream(source.offset, store.directBlock(), bytes);
+  ChunkFault fault;
+  if (placeChunks(source.chunks, file, store, &fault)) return true;
+  if (examined != nullptr) {
+    examined->why = formatText("chunk %llu of %llu: %s", ull(fault.chunk),
+                               ull(source.chunks.chunks.size()), fault.why.c_str());
+    examined->placed = true;
+    examined->at = fault.at;
+  }
+  return false;
 }
 
 }  // namespace
 
 bool fillFromSource(const DataSource &source, ArrayBlocks &blocks, const FileBytes &file,
-                    PlanSource &streams) {
-  ElementStore store(source, blocks);
+                    PlanSource &streams, DataFault *examined, bool discard) {
+  ElementStore store(source, blocks, discard);
   uint64_t bytes = 0;
   if (!store.valid() || !checked::multiply(source.elements, source.elementSize, bytes) ||
       bytes > SIZE_MAX) {
     return false;
   }
   switch (source.kind) {
-    case SourceKind::Extent: return fillFromExtent(source, bytes, file, store);
-    case SourceKind::Chunks:
-      return source.chunks.grid.elementSize == source.elementSize &&
-             isSoundChunkList(source.chunks, bytes, file.size()) &&
-             placeChunks(source.chunks, file, store);
+    case SourceKind::Extent:
+      if (discard) {
+        // Stored numbers as they lie: any bytes are numbers, so the file
+        // holding them is all there is to check.
+        if (file.holds(source.offset, bytes)) return true;
+        if (examined != nullptr) examined->why = "its data lies beyond the end of the file";
+        return false;
+      }
+      return fillFromExtent(source, bytes, file, store);
+    case SourceKind::Chunks: return fillFromChunks(source, bytes, file, store, examined);
     case SourceKind::Inline:
       if (source.bytes.size() != bytes) return false;
       store.store(0, reinterpret_cast<const unsigned char *>(source.bytes.data()),
                   static_cast<size_t>(source.elements));
       return true;
-    case SourceKind::Streamed: return fillFromStream(source, bytes, file, store, streams);
+    case SourceKind::Streamed: return fillFromStream(source, bytes, file, store, streams, examined);
   }
   return false;
 }

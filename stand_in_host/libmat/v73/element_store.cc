@@ -16,8 +16,8 @@ bool isStoredNumberClass(ArrayClass cls) { return isNumericClass(cls); }
 
 }  // namespace
 
-ElementStore::ElementStore(const DataSource &source, ArrayBlocks &blocks)
-    : elementSize_(source.elementSize) {
+ElementStore::ElementStore(const DataSource &source, ArrayBlocks &blocks, bool discards)
+    : elementSize_(source.elementSize), discards_(discards) {
   bool seen[4] = {false, false, false, false};
   if (source.targets.empty() || source.elementSize == 0) return;
   for (const Target &target : source.targets) {
@@ -28,14 +28,15 @@ ElementStore::ElementStore(const DataSource &source, ArrayBlocks &blocks)
     size_t numberSize = ::elementSize(target.number.cls);
     if (!isStoredNumberClass(target.number.cls) || target.number.offset > source.elementSize ||
         numberSize > source.elementSize - target.number.offset || block.count != source.elements ||
-        (block.count > 0 && block.data == nullptr) || ::elementSize(block.cls) == 0) {
+        (block.count > 0 && block.data == nullptr && !discards) ||
+        ::elementSize(block.cls) == 0) {
       return;
     }
     destinations_.push_back({static_cast<unsigned char *>(block.data), block.cls,
                              ::elementSize(block.cls), target.number});
   }
   const Destination &first = destinations_.front();
-  if (destinations_.size() == 1 && !first.number.swap && first.number.offset == 0 &&
+  if (!discards && destinations_.size() == 1 && !first.number.swap && first.number.offset == 0 &&
       first.number.cls == standin::storageClass(first.cls) && first.size == source.elementSize) {
     direct_ = first.data;
   }
@@ -43,6 +44,7 @@ ElementStore::ElementStore(const DataSource &source, ArrayBlocks &blocks)
 }
 
 void ElementStore::store(uint64_t first, const unsigned char *stored, size_t count) const {
+  if (discards_) return;
   if (direct_ != nullptr) {
     std::memcpy(direct_ + first * elementSize_, stored, count * elementSize_);
     return;

@@ -28,8 +28,11 @@ struct ArrayBlocks {
 
 class ElementStore {
  public:
-  // The targets of `source` in `blocks`; check valid() before use.
-  ElementStore(const DataSource &source, ArrayBlocks &blocks);
+  // The targets of `source` in `blocks`; check valid() before use. A store
+  // that `discards` checks its targets as any other, keeps no block's data
+  // (the blocks have none) and stores nothing: it serves an examination,
+  // which reads every byte and keeps none.
+  ElementStore(const DataSource &source, ArrayBlocks &blocks, bool discards = false);
 
   // True if every target names a distinct block of exactly the source's
   // element count, with a number that lies inside the stored element.
@@ -45,6 +48,7 @@ class ElementStore {
   void store(uint64_t first, const unsigned char *stored, size_t count) const;
 
   size_t elementSize() const { return elementSize_; }
+  bool discards() const { return discards_; }
 
  private:
   struct Destination {
@@ -56,6 +60,7 @@ class ElementStore {
 
   std::vector<Destination> destinations_;
   size_t elementSize_ = 0;
+  bool discards_ = false;
   unsigned char *direct_ = nullptr;
   bool valid_ = false;
 };

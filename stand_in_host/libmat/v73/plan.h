@@ -76,6 +76,11 @@ struct ArrayPlan {
   std::string className;  // objects: their class
   std::vector<std::string> fields;
   uint64_t storedValues = 0;  // sparse: the number of stored elements
+  // Top level, for an examination: where the variable's object lies, the
+  // bytes its data takes in the file, and how it is stored in words.
+  uint64_t address = 0;
+  uint64_t storedBytes = 0;
+  std::string storage;
   std::vector<DataSource> sources;
   std::vector<ArrayPlan> children;
 };

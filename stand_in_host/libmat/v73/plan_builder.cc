@@ -3,6 +3,7 @@
 #include <hdf5.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <new>
 #include <stdexcept>
 
@@ -146,6 +147,13 @@ struct Context {
   unsigned depthLeft;
   uint64_t arraysLeft;
   std::vector<Stream> *streams;
+  std::string *why;  // the first reason a plan fails
+
+  // Records the reason (the first one kept) and fails.
+  bool fail(const char *reason) {
+    if (why->empty()) *why = reason;
+    return false;
+  }
 };
 
 // The values of `cls` a target block holds, as a number in memory form.
@@ -171,7 +179,7 @@ bool planConverted(Context &context, hid_t dataset, uint64_t count, ArrayClass c
     source.kind = SourceKind::Inline;
     source.bytes.assign(static_cast<size_t>(bytes), '\0');
     if (H5Dread(dataset, memoryType.get(), H5S_ALL, H5S_ALL, H5P_DEFAULT, &source.bytes[0]) < 0) {
-      return false;
+      return context.fail("libhdf5 cannot read its data");
     }
   } else {
     source.kind = SourceKind::Streamed;
@@ -191,7 +199,9 @@ bool planConverted(Context &context, hid_t dataset, uint64_t count, ArrayClass c
 // the block `role` (and, complex, the imaginary block too).
 bool planData(Context &context, hid_t dataset, uint64_t count, ArrayClass cls, bool complex,
               BlockRole role, std::vector<DataSource> &sources) {
-  if (!holdsElements(dataset, count)) return false;
+  if (!holdsElements(dataset, count)) {
+    return context.fail("its dataspace and storage cannot hold the elements it claims");
+  }
   if (count == 0) return true;
   DataSource source;
   StoredNumber numbers[2];
@@ -226,11 +236,15 @@ bool planArray(Context &context, hid_t object, const Description &d, ArrayPlan &
 
 // A nested array (a cell element or a struct field), planned whole.
 bool planNested(Context &context, hid_t object, ArrayPlan &plan) {
-  if (context.depthLeft == 0 || context.arraysLeft == 0) return false;
+  if (context.depthLeft == 0 || context.arraysLeft == 0) {
+    return context.fail("cells and structs nested deeper, or more arrays, than the file can hold");
+  }
   --context.arraysLeft;
   --context.depthLeft;
   Description d;
-  bool planned = describeObject(object, d) && planArray(context, object, d, plan);
+  bool described = describeObject(object, d);
+  if (!described) context.fail("a cell element or struct field is not an array that can be described");
+  bool planned = described && planArray(context, object, d, plan);
   ++context.depthLeft;
   return planned;
 }
@@ -238,7 +252,8 @@ bool planNested(Context &context, hid_t object, ArrayPlan &plan) {
 bool planReferenced(Context &context, hid_t dataset, const hobj_ref_t &reference,
                     ArrayPlan &plan) {
   Id target(H5Rdereference2(dataset, H5P_DEFAULT, H5R_OBJECT, &reference));
-  return target.valid() && planNested(context, target.get(), plan);
+  if (!target.valid()) return context.fail("a reference of a cell or struct leads nowhere");
+  return planNested(context, target.get(), plan);
 }
 
 // The element count of `dims`; false if it does not fit.
@@ -258,12 +273,17 @@ bool readReferences(const Context &context, hid_t dataset, uint64_t count,
          H5Dread(dataset, H5T_STD_REF_OBJ, H5S_ALL, H5S_ALL, H5P_DEFAULT, references.data()) >= 0;
 }
 
+bool readReferences(Context &context, hid_t dataset, uint64_t count,
+                    std::vector<hobj_ref_t> &references) {
+  return readReferences(static_cast<const Context &>(context), dataset, count, references) ||
+         context.fail("its references cannot be read, or more than the file can hold");
+}
+
 bool planCell(Context &context, hid_t dataset, ArrayPlan &plan) {
   uint64_t count = 0;
   std::vector<hobj_ref_t> references;
-  if (!checked::product(plan.dims, count) || !readReferences(context, dataset, count, references)) {
-    return false;
-  }
+  if (!checked::product(plan.dims, count)) return context.fail("its dimensions overflow");
+  if (!readReferences(context, dataset, count, references)) return false;
   plan.children.resize(references.size());
   for (size_t i = 0; i < references.size(); ++i) {
     if (!planReferenced(context, dataset, references[i], plan.children[i])) return false;
@@ -275,7 +295,8 @@ bool planScalarFields(Context &context, hid_t group, const Description &d, Array
   plan.children.resize(d.fields.size());
   for (size_t j = 0; j < d.fields.size(); ++j) {
     Id member = openMember(group, d.fields[j]);
-    if (!member.valid() || !planNested(context, member.get(), plan.children[j])) return false;
+    if (!member.valid()) return context.fail("a field of the struct cannot be opened");
+    if (!planNested(context, member.get(), plan.children[j])) return false;
   }
   return true;
 }
@@ -290,10 +311,10 @@ bool planFieldArrays(Context &context, hid_t group, const Description &d, ArrayP
     members[j] = openMember(group, d.fields[j]);
     std::vector<size_t> dims;
     if (!members[j].valid() || H5Iget_type(members[j].get()) != H5I_DATASET ||
-        !readExtent(members[j].get(), dims) || dims != d.dims ||
-        !readReferences(context, members[j].get(), count, references[j])) {
-      return false;
+        !readExtent(members[j].get(), dims) || dims != d.dims) {
+      return context.fail("a field of the struct array is not a dataset of its shape");
     }
+    if (!readReferences(context, members[j].get(), count, references[j])) return false;
   }
   plan.children.resize(static_cast<size_t>(count * fields));
   for (uint64_t i = 0; i < count; ++i) {
@@ -313,7 +334,7 @@ bool planStruct(Context &context, hid_t group, const Description &d, ArrayPlan &
   uint64_t count = 0, children = 0;
   if (!elementsOf(d.dims, count) || !checked::multiply(count, d.fields.size(), children) ||
       children > context.arraysLeft) {
-    return false;
+    return context.fail("the struct has more fields of elements than the file can hold");
   }
   plan.fields = d.fields;
   return d.layout == Layout::ScalarStruct ? planScalarFields(context, group, d, plan)
@@ -329,7 +350,9 @@ bool isIntegerDataset(hid_t object) {
 bool planSparse(Context &context, hid_t group, ArrayPlan &plan) {
   Id starts = openMember(group, "jc");
   htri_t hasValues = H5Lexists(group, "data", H5P_DEFAULT);
-  if (hasValues < 0 || !starts.valid() || !isIntegerDataset(starts.get())) return false;
+  if (hasValues < 0 || !starts.valid() || !isIntegerDataset(starts.get())) {
+    return context.fail("its column starts (jc) are missing or not integers");
+  }
   uint64_t columns = plan.dims[1];
   if (!planData(context, starts.get(), columns + 1, indexClass(), false, BlockRole::ColumnStart,
                 plan.sources)) {
@@ -340,7 +363,7 @@ bool planSparse(Context &context, hid_t group, ArrayPlan &plan) {
   Id rows = openMember(group, "ir");
   if (!values.valid() || !rows.valid() || H5Iget_type(values.get()) != H5I_DATASET ||
       !isIntegerDataset(rows.get())) {
-    return false;
+    return context.fail("its values (data) or row indices (ir) are missing or not integers");
   }
   hssize_t count = elementCount(values.get());
   if (count < 0) return false;
@@ -427,10 +450,51 @@ bool readStreamPieces(const Stream &stream, const std::function<bool(const void 
   return true;
 }
 
+// How a dataset's data is stored, in words: its layout, chunks and filters.
+std::string storageOf(hid_t object) {
+  if (H5Iget_type(object) != H5I_DATASET) return "HDF5 group";
+  Id creation(H5Dget_create_plist(object));
+  if (!creation.valid()) return "HDF5 dataset";
+  switch (H5Pget_layout(creation.get())) {
+    case H5D_COMPACT: return "HDF5 compact";
+    case H5D_CONTIGUOUS: return "HDF5 contiguous";
+    case H5D_CHUNKED: break;
+    default: return "HDF5 dataset of another layout";
+  }
+  std::string storage = "HDF5 chunked";
+  hsize_t chunk[H5S_MAX_RANK];
+  int rank = H5Pget_chunk(creation.get(), H5S_MAX_RANK, chunk);
+  for (int i = rank - 1; i >= 0; --i) {  // MATLAB's order
+    storage += (i == rank - 1 ? " " : "x") + std::to_string(chunk[i]);
+  }
+  int filters = H5Pget_nfilters(creation.get());
+  for (int i = 0; i < filters; ++i) {
+    unsigned flags = 0, config = 0;
+    size_t values = 0;
+    char name[64] = {0};
+    H5Z_filter_t filter = H5Pget_filter2(creation.get(), static_cast<unsigned>(i), &flags,
+                                         &values, nullptr, sizeof name, name, &config);
+    storage += i == 0 ? ", " : "+";
+    storage += filter == H5Z_FILTER_DEFLATE ? std::string("deflate")
+               : filter == H5Z_FILTER_SHUFFLE ? std::string("shuffle")
+               : name[0] != 0 ? std::string(name) : "filter " + std::to_string(filter);
+  }
+  return storage;
+}
+
+void describeStorage(hid_t object, ArrayPlan &plan) {
+  H5O_info_t info;
+  if (H5Oget_info2(object, &info, H5O_INFO_BASIC) >= 0) plan.address = info.addr;
+  if (H5Iget_type(object) == H5I_DATASET) plan.storedBytes = H5Dget_storage_size(object);
+  plan.storage = storageOf(object);
+}
+
 }  // namespace
 
 struct PlanBuilder::State {
   int64_t file = -1;
+  std::string path;
+  std::string why;
   uint64_t arrayLimit = 0;
   bool listed = false;
   std::vector<std::string> names;
@@ -441,15 +505,23 @@ PlanBuilder::PlanBuilder() : state_(new State) {}
 
 PlanBuilder::~PlanBuilder() { close(); }
 
-bool PlanBuilder::open(const char *path) {
+bool PlanBuilder::open(const char *path, bool forExamination) {
   silenceLibraryErrors();
   close();
+  state_->path = path;
   // Semi-strict closing: closing the file fails while any object in it is
   // still open, so a leaked identifier shows as a failed close.
   Id access(H5Pcreate(H5P_FILE_ACCESS));
   if (!access.valid() || H5Pset_fclose_degree(access.get(), H5F_CLOSE_SEMI) < 0 ||
       !useFileDriver(access.get())) {
     return false;
+  }
+  // An examination opens a file cut short as far as it goes (what lies
+  // beyond its end reads as zero bytes): libhdf5's own switch for that is a
+  // property of its file access lists that only its tools set.
+  hbool_t skipEndCheck = 1;
+  if (forExamination && H5Pexist(access.get(), "skip_eof_check") > 0) {
+    H5Pset(access.get(), "skip_eof_check", &skipEndCheck);
   }
   hid_t file = H5Fopen(path, H5F_ACC_RDONLY, access.get());
   if (file < 0) return false;
@@ -482,16 +554,28 @@ bool PlanBuilder::directory(std::vector<std::string> &names) const {
 
 bool PlanBuilder::plan(uint64_t index, bool whole, ArrayPlan &plan) {
   state_->streams.clear();
+  state_->why.clear();
   plan = ArrayPlan();
-  if (state_->file < 0 || !state_->listed || index >= state_->names.size()) return false;
+  if (state_->file < 0 || !state_->listed || index >= state_->names.size()) {
+    state_->why = "there is no such variable";
+    return false;
+  }
   const std::string &name = state_->names[static_cast<size_t>(index)];
   Id object = openMember(state_->file, name);
   Description d;
-  if (!object.valid() || !describeObject(object.get(), d)) return false;
+  if (!object.valid()) {
+    state_->why = "its object cannot be opened";
+    return false;
+  }
+  if (!describeObject(object.get(), d)) {
+    state_->why = "its MATLAB attributes and shape do not describe an array";
+    return false;
+  }
+  describeStorage(object.get(), plan);
   bool planned = false;
   try {
     if (whole) {
-      Context context{kMaxDepth, state_->arrayLimit, &state_->streams};
+      Context context{kMaxDepth, state_->arrayLimit, &state_->streams, &state_->why};
       planned = planArray(context, object.get(), d, plan);
     } else {
       plan.kind = ArrayKind::HeaderOnly;
@@ -507,6 +591,7 @@ bool PlanBuilder::plan(uint64_t index, bool whole, ArrayPlan &plan) {
   }
   if (!planned) {
     state_->streams.clear();
+    if (state_->why.empty()) state_->why = "libhdf5 cannot describe it";
     return false;
   }
   plan.global = d.global;
@@ -525,6 +610,80 @@ bool PlanBuilder::readStreamInto(uint64_t stream, void *destination, uint64_t by
   const Stream &s = state_->streams[stream];
   return H5Dread(s.dataset.get(), s.memoryType.get(), H5S_ALL, H5S_ALL, H5P_DEFAULT,
                  destination) >= 0;
+}
+
+}  // namespace mat_v73
+
+namespace mat_v73 {
+
+const std::string &PlanBuilder::failure() const { return state_->why; }
+
+bool PlanBuilder::salvage(const std::vector<std::string> &names, const char *outPath,
+                          std::string &why) {
+  constexpr hsize_t kUserBlock = 512;
+  constexpr size_t kHeaderBytes = 128;
+  Id creation(H5Pcreate(H5P_FILE_CREATE));
+  Id copying(H5Pcreate(H5P_OBJECT_COPY));
+  if (state_->file < 0 || !creation.valid() || !copying.valid() ||
+      H5Pset_userblock(creation.get(), kUserBlock) < 0 ||
+      // What cells and structs refer to goes with them.
+      H5Pset_copy_object(copying.get(), H5O_COPY_EXPAND_REFERENCE_FLAG) < 0) {
+    why = "libhdf5 cannot set up the copy";
+    return false;
+  }
+  hid_t out = H5Fcreate(outPath, H5F_ACC_TRUNC, creation.get(), H5P_DEFAULT);
+  if (out < 0) {
+    why = "libhdf5 cannot create the salvaged file";
+    return false;
+  }
+  bool copied = true;
+  for (const std::string &name : names) {
+    if (openMember(state_->file, name).valid() &&
+        H5Ocopy(state_->file, name.c_str(), out, name.c_str(), copying.get(), H5P_DEFAULT) >= 0) {
+      continue;
+    }
+    why = "libhdf5 cannot copy the variable " + name;
+    copied = false;
+    break;
+  }
+  // libhdf5 links what it copied for the references into the root group, as
+  // "~obj_pointed_by_N"; in a MAT-file that belongs in "#refs#", where
+  // readers do not take it for a variable. References go by address, so
+  // moving the links leaves them pointing right.
+  std::vector<std::string> rootNames;
+  if (copied && listMemberNames(out, rootNames)) {
+    std::vector<std::string> pointed;
+    for (const std::string &name : rootNames) {
+      if (name.compare(0, 16, "~obj_pointed_by_") == 0) pointed.push_back(name);
+    }
+    if (!pointed.empty()) {
+      Id refs(H5Gcreate2(out, "#refs#", H5P_DEFAULT, H5P_DEFAULT, H5P_DEFAULT));
+      for (const std::string &name : pointed) {
+        if (!refs.valid() ||
+            H5Lmove(out, name.c_str(), refs.get(), name.c_str(), H5P_DEFAULT, H5P_DEFAULT) < 0) {
+          why = "libhdf5 cannot gather what the variables refer to";
+          copied = false;
+          break;
+        }
+      }
+    }
+  }
+  copied = H5Fclose(out) >= 0 && copied;
+  if (!copied) {
+    if (why.empty()) why = "libhdf5 cannot finish the salvaged file";
+    return false;
+  }
+  // The MAT-file header, as this file has it, at the start of the user block.
+  char header[kHeaderBytes];
+  FILE *from = std::fopen(state_->path.c_str(), "rb");
+  FILE *to = std::fopen(outPath, "r+b");
+  bool headed = from != nullptr && to != nullptr &&
+                std::fread(header, 1, sizeof header, from) == sizeof header &&
+                std::fwrite(header, 1, sizeof header, to) == sizeof header;
+  if (from != nullptr) std::fclose(from);
+  if (to != nullptr && std::fclose(to) != 0) headed = false;
+  if (!headed) why = "the MAT-file header cannot be written";
+  return headed;
 }
 
 }  // namespace mat_v73

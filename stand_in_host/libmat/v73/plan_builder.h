@@ -30,8 +30,9 @@ class PlanBuilder {
   PlanBuilder &operator=(const PlanBuilder &) = delete;
 
   // Opens the file with libhdf5 and lists its variables; false if libhdf5
-  // cannot open it. A listing that failed shows in directory().
-  bool open(const char *path);
+  // cannot open it. A listing that failed shows in directory(). An
+  // examination opens a file that is cut short, as far as it goes.
+  bool open(const char *path, bool forExamination = false);
   // Closes the file; false if libhdf5 failed to (an object left open
   // counts as a failure).
   bool close();
@@ -53,6 +54,14 @@ class PlanBuilder {
                   const std::function<bool(const void *, size_t)> &take);
   // The same, read whole straight into `destination`.
   bool readStreamInto(uint64_t stream, void *destination, uint64_t bytes);
+
+  // Why the last plan failed, in words.
+  const std::string &failure() const;
+
+  // Copies the variables `names` with everything they refer to into a new
+  // file at `outPath` behind a 512-byte user block holding this file's
+  // 128-byte header; false with `why` set on failure.
+  bool salvage(const std::vector<std::string> &names, const char *outPath, std::string &why);
 
   struct State;
 

@@ -10,7 +10,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <new>
 
 #include "common/byte_cursor.h"
@@ -65,7 +67,8 @@ int descriptorAbove(int fd, int lowest) {
 
 class ReaderProcess : public PlanSource {
  public:
-  explicit ReaderProcess(uint64_t fileSize) : fileSize_(fileSize) {}
+  ReaderProcess(uint64_t fileSize, bool forExamination)
+      : fileSize_(fileSize), forExamination_(forExamination) {}
   ~ReaderProcess() override { abandon(); }
 
   bool start(const char *path) {
@@ -93,28 +96,68 @@ class ReaderProcess : public PlanSource {
 
   bool plan(uint64_t index, bool whole, ArrayPlan &plan) override {
     std::string answer;
-    if (!ask(Request::Plan, index, whole ? 1 : 0, answer)) return false;
+    failure_.clear();
+    if (!ask(Request::Plan, index, whole ? 1 : 0, answer)) {
+      failure_ = "the reader process ended on it (libhdf5 crashed, or overran its limits)";
+      return false;
+    }
     ByteCursor in(answer.data(), answer.size());
-    if (static_cast<Status>(in.u64()) != Status::Succeeded) return in.atEnd() ? false : broken();
+    if (static_cast<Status>(in.u64()) != Status::Succeeded) {
+      if (!in.atEnd()) failure_ = in.text(in.left());
+      return in.atEnd() ? false : broken();
+    }
     return decodePlan(in, plan) && in.atEnd() ? true : broken();
   }
 
-  bool stream(uint64_t stream, void *destination, uint64_t bytes) override {
-    std::string answer;
-    if (!ask(Request::Stream, stream, bytes, answer)) return false;
-    if (!succeeded(answer)) return answer.size() == sizeof(uint64_t) ? false : broken();
-    Deadline until = deadline();
-    char *at = static_cast<char *>(destination);
-    for (uint64_t done = 0; done < bytes;) {
-      uint64_t length = 0;
-      if (!receiveExactly(socket_, &length, sizeof length, until)) return broken();
-      if (length == kStreamFailed) return false;
-      if (length > bytes - done || !receiveExactly(socket_, at + done, length, until)) {
-        return broken();
-      }
-      done += length;
+  std::string lastFailure() const override { return failure_; }
+  bool alive() const override { return pid_ > 0; }
+
+  bool salvage(const std::vector<std::string> &names, const char *outPath,
+               std::string &why) override {
+    if (pid_ < 0) {
+      why = "the reader process has ended";
+      return false;
     }
-    return true;
+    uint64_t words[3] = {static_cast<uint64_t>(Request::Salvage), 0, 0};
+    std::string request(reinterpret_cast<const char *>(words), sizeof words);
+    uint64_t length = std::strlen(outPath);
+    request.append(reinterpret_cast<const char *>(&length), sizeof length);
+    request += outPath;
+    encodeNames(names, request);
+    std::string answer;
+    if (!sendFrame(socket_, request) ||
+        !receiveFrame(socket_, answer, kSmallAnswer + 4096, deadline())) {
+      broken();
+      why = "the reader process ended while salvaging";
+      return false;
+    }
+    ByteCursor in(answer.data(), answer.size());
+    if (static_cast<Status>(in.u64()) == Status::Succeeded && in.atEnd()) return true;
+    why = in.ok() && !in.atEnd() ? in.text(in.left()) : "salvaging failed";
+    return false;
+  }
+
+  bool streamPieces(uint64_t stream, uint64_t bytes,
+                    const std::function<bool(const void *, size_t)> &take) override {
+    std::vector<char> piece(size_t(1) << 20);
+    return receiveStream(stream, bytes, [&](uint64_t length, Deadline until) {
+      while (length > 0) {
+        size_t part = static_cast<size_t>(std::min<uint64_t>(length, piece.size()));
+        if (!receiveExactly(socket_, piece.data(), part, until)) return false;
+        if (!take(piece.data(), part)) return false;
+        length -= part;
+      }
+      return true;
+    });
+  }
+
+  bool stream(uint64_t stream, void *destination, uint64_t bytes) override {
+    char *at = static_cast<char *>(destination);
+    return receiveStream(stream, bytes, [&](uint64_t length, Deadline until) {
+      if (!receiveExactly(socket_, at, length, until)) return false;
+      at += length;
+      return true;
+    });
   }
 
   bool close() override {
@@ -153,13 +196,33 @@ class ReaderProcess : public PlanSource {
     posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
     posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
     posix_spawn_file_actions_adddup2(&actions, child, kChannelDescriptor);
-    char *const arguments[] = {const_cast<char *>(program.c_str()), const_cast<char *>(path),
-                               nullptr};
+    char examineFlag[] = "--examine";
+    char *const arguments[] = {const_cast<char *>(program.c_str()),
+                               forExamination_ ? examineFlag : const_cast<char *>(path),
+                               forExamination_ ? const_cast<char *>(path) : nullptr, nullptr};
     int spawned = posix_spawn(&pid_, program.c_str(), &actions, &attributes, arguments, environ);
     posix_spawn_file_actions_destroy(&actions);
     posix_spawnattr_destroy(&attributes);
     if (spawned != 0) pid_ = -1;
     return spawned == 0;
+  }
+
+  // Asks for a streamed source and hands each of its frames' lengths to
+  // `receive`, which takes the frame's bytes off the socket.
+  bool receiveStream(uint64_t stream, uint64_t bytes,
+                     const std::function<bool(uint64_t, Deadline)> &receive) {
+    std::string answer;
+    if (!ask(Request::Stream, stream, bytes, answer)) return false;
+    if (!succeeded(answer)) return answer.size() == sizeof(uint64_t) ? false : broken();
+    Deadline until = deadline();
+    for (uint64_t done = 0; done < bytes;) {
+      uint64_t length = 0;
+      if (!receiveExactly(socket_, &length, sizeof length, until)) return broken();
+      if (length == kStreamFailed) return false;
+      if (length > bytes - done || !receive(length, until)) return broken();
+      done += length;
+    }
+    return true;
   }
 
   Deadline deadline() const { return std::chrono::steady_clock::now() + answerWait(fileSize_); }
@@ -203,14 +266,17 @@ class ReaderProcess : public PlanSource {
   }
 
   uint64_t fileSize_;
+  bool forExamination_;
   pid_t pid_ = -1;
   int socket_ = -1;
+  std::string failure_;
 };
 
 }  // namespace
 
-std::unique_ptr<PlanSource> openInReaderProcess(const char *path, uint64_t fileSize) {
-  std::unique_ptr<ReaderProcess> source(new ReaderProcess(fileSize));
+std::unique_ptr<PlanSource> openInReaderProcess(const char *path, uint64_t fileSize,
+                                                bool forExamination) {
+  std::unique_ptr<ReaderProcess> source(new ReaderProcess(fileSize, forExamination));
   if (!source->start(path)) return nullptr;
   return source;
 }

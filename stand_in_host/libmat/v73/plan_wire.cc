@@ -13,7 +13,7 @@ constexpr size_t kTextBytes = kNumberBytes;                 // its length
 constexpr size_t kTargetBytes = 3 * kNumberBytes;
 constexpr size_t kChunkBytes = 3 * kNumberBytes;
 constexpr size_t kSourceBytes = 8 * kNumberBytes;
-constexpr size_t kPlanBytes = 10 * kNumberBytes;
+constexpr size_t kPlanBytes = 13 * kNumberBytes;
 constexpr size_t kMaxDims = 64;
 
 class Writer {
@@ -112,6 +112,9 @@ void encodeArray(Writer &w, const ArrayPlan &plan) {
   w.number(plan.fields.size());
   for (const std::string &field : plan.fields) w.text(field);
   w.number(plan.storedValues);
+  w.number(plan.address);
+  w.number(plan.storedBytes);
+  w.text(plan.storage);
   w.number(plan.sources.size());
   for (const DataSource &source : plan.sources) encodeSource(w, source);
   w.number(plan.children.size());
@@ -136,6 +139,9 @@ bool decodeArray(ByteCursor &in, ArrayPlan &plan, unsigned depth) {
   plan.fields.resize(countOf(in, kTextBytes));
   for (std::string &field : plan.fields) field = in.text(in.left());
   plan.storedValues = in.u64();
+  plan.address = in.u64();
+  plan.storedBytes = in.u64();
+  plan.storage = in.text(in.left());
   plan.sources.resize(countOf(in, kSourceBytes));
   for (DataSource &source : plan.sources) {
     if (!decodeSource(in, source)) return false;

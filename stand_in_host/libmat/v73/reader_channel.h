@@ -15,7 +15,7 @@ namespace mat_v73 {
 
 using Deadline = std::chrono::steady_clock::time_point;
 
-enum class Request : uint64_t { Directory = 1, Plan = 2, Stream = 3, Close = 4 };
+enum class Request : uint64_t { Directory = 1, Plan = 2, Stream = 3, Close = 4, Salvage = 5 };
 enum class Status : uint64_t { Failed = 0, Succeeded = 1 };
 
 // The frame that ends a stream early: its length field, with no bytes.

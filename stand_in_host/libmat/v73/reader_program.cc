@@ -26,6 +26,8 @@ namespace {
 using namespace mat_v73;
 
 constexpr int kChannel = 3;
+// A salvage request names variables; other requests are three numbers.
+constexpr uint64_t kLargestRequest = uint64_t(64) << 20;
 
 // The address space the process has mapped now, from /proc.
 uint64_t mappedBytes() {
@@ -76,11 +78,34 @@ bool serveDirectory(PlanBuilder &builder) {
   return sendFrame(kChannel, answer);
 }
 
+// A failed plan's answer says why.
 bool servePlan(PlanBuilder &builder, uint64_t index, bool whole) {
   ArrayPlan plan;
   bool planned = builder.plan(index, whole, plan);
   std::string answer = statusOnly(planned);
-  if (planned) encodePlan(plan, answer);
+  if (planned) {
+    encodePlan(plan, answer);
+  } else {
+    uint64_t length = builder.failure().size();
+    answer.append(reinterpret_cast<const char *>(&length), sizeof length);
+    answer += builder.failure();
+  }
+  return sendFrame(kChannel, answer);
+}
+
+// Salvage: the variables named in the request copied into a new file. The
+// answer's status says whether it worked; a failure says why.
+bool serveSalvage(PlanBuilder &builder, ByteCursor &in) {
+  std::vector<std::string> names;
+  std::string outPath = in.text(in.left());
+  std::string why;
+  bool salvaged = decodeNames(in, names) && in.atEnd() && builder.salvage(names, outPath.c_str(), why);
+  std::string answer = statusOnly(salvaged);
+  if (!salvaged) {
+    uint64_t length = why.size();
+    answer.append(reinterpret_cast<const char *>(&length), sizeof length);
+    answer += why;
+  }
   return sendFrame(kChannel, answer);
 }
 
@@ -102,29 +127,32 @@ bool serveStream(PlanBuilder &builder, uint64_t stream, uint64_t bytes) {
 }  // namespace
 
 int main(int argc, char **argv) {
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: %s FILE (started by libmat)\n", argv[0]);
+  bool forExamination = argc == 3 && std::strcmp(argv[1], "--examine") == 0;
+  if (argc != 2 && !forExamination) {
+    std::fprintf(stderr, "usage: %s [--examine] FILE (started by libmat)\n", argv[0]);
     return 2;
   }
+  const char *path = argv[argc - 1];
   closeOtherDescriptors();
   struct stat file;
-  if (stat(argv[1], &file) != 0) file.st_size = 0;
+  if (stat(path, &file) != 0) file.st_size = 0;
   limitResources(static_cast<uint64_t>(file.st_size));
 
   PlanBuilder builder;
-  bool opened = builder.open(argv[1]);
+  bool opened = builder.open(path, forExamination);
   if (!sendFrame(kChannel, statusOnly(opened)) || !opened) return 0;
   std::string request;
-  while (receiveFrame(kChannel, request, 64, Deadline::max())) {
+  while (receiveFrame(kChannel, request, kLargestRequest, Deadline::max())) {
     ByteCursor in(request.data(), request.size());
     uint64_t kind = in.u64(), a = in.u64(), b = in.u64();
-    if (!in.atEnd()) return 1;
+    if (!in.ok() || (kind != static_cast<uint64_t>(Request::Salvage) && !in.atEnd())) return 1;
     bool served = false;
     try {
       switch (static_cast<Request>(kind)) {
         case Request::Directory: served = serveDirectory(builder); break;
         case Request::Plan: served = servePlan(builder, a, b != 0); break;
         case Request::Stream: served = serveStream(builder, a, b); break;
+        case Request::Salvage: served = serveSalvage(builder, in); break;
         case Request::Close: return sendFrame(kChannel, statusOnly(builder.close())) ? 0 : 1;
       }
     } catch (const std::bad_alloc &) {

@@ -3,20 +3,12 @@
 // arrays are built from them here.
 #include "v73/version_reader.h"
 
-#include <cstdlib>
-#include <cstring>
-
 #include "v73/array_from_plan.h"
 #include "v73/plan_source.h"
 
 namespace mat_v73 {
 
 namespace {
-
-bool wantsInThisProcess() {
-  const char *choice = std::getenv("MAT_V73_READER");
-  return choice != nullptr && std::strcmp(choice, "in-process") == 0;
-}
 
 class Reader : public VariableReader {
  public:
@@ -51,7 +43,7 @@ class Reader : public VariableReader {
 
 std::unique_ptr<VariableReader> open(const char *path, std::unique_ptr<FileBytes> file) {
   std::unique_ptr<PlanSource> source =
-      wantsInThisProcess() ? openInThisProcess(path) : openInReaderProcess(path, file->size());
+      readsInThisProcess() ? openInThisProcess(path) : openInReaderProcess(path, file->size());
   if (!source) return nullptr;
   return std::unique_ptr<VariableReader>(new Reader(std::move(file), std::move(source)));
 }
