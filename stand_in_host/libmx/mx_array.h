@@ -120,6 +120,17 @@ LIBMX_API ArrayClass storageClass(ArrayClass cls);
 LIBMX_API bool convertValues(ArrayClass from, const void *source, ArrayClass to,
                              void *destination, size_t count);
 
+// A deep copy of any array (numeric, char, logical, complex, sparse, cell,
+// struct, object, or a header without data), with its name, global flag,
+// field names and class name; owned by the caller. Throws std::bad_alloc.
+LIBMX_API mxArray *duplicateArray(const mxArray &array);
+
+// The sparse form of a full two-dimensional double or logical array (real
+// or complex): its non-zero elements (NaN counts as non-zero) column by
+// column, with nzmax their number (at least 1). Null for any other array.
+// Owned by the caller; throws std::bad_alloc.
+LIBMX_API mxArray *sparseFromFull(const mxArray &array);
+
 }  // namespace standin
 
 #endif
