@@ -115,8 +115,8 @@ LIBMX_API ArrayClass storageClass(ArrayClass cls);
 // `destination` (numeric classes, Logical and Char; the two may not
 // overlap), as MATLAB converts between classes: integers saturate,
 // floating-point values round half away from zero and NaN gives 0, doubles
-// beyond single's range become infinite, and logical is 1 for any non-zero
-// value. False, and nothing written, for another class.
+// round to the nearest single (infinite beyond single's range), and logical
+// is 1 for any non-zero value. False, and nothing written, for another class.
 LIBMX_API bool convertValues(ArrayClass from, const void *source, ArrayClass to,
                              void *destination, size_t count);
 
