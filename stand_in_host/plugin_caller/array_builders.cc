@@ -1,7 +1,6 @@
 // Making arrays: full, char, cell and struct arrays, copies and reshapes.
 #include <cctype>
 #include <cstdint>
-#include <cstring>
 #include <set>
 
 #include "array_builders.h"
@@ -34,12 +33,6 @@ std::string dimsText(const std::vector<size_t> &dims) {
   std::string text;
   for (size_t d : dims) text += (text.empty() ? "" : "x") + std::to_string(d);
   return text;
-}
-
-void *copyBytes(const void *from, size_t bytes) {
-  void *to = standin::allocateData(bytes);
-  if (bytes != 0) std::memcpy(to, from, bytes);
-  return to;
 }
 
 bool isValidFieldName(const std::string &name) {
@@ -145,24 +138,6 @@ void reshape(mxArray &array, std::vector<size_t> dims) {
   array.dims = std::move(dims);
 }
 
-ArrayPtr duplicate(const mxArray &array) {
-  ArrayPtr copy(standin::createHeader(array.cls, array.dims, array.isComplex, array.isSparse));
-  copy->isGlobal = array.isGlobal;
-  copy->hasData = array.hasData;
-  copy->fieldNames = array.fieldNames;
-  copy->objectClassName = array.objectClassName;
-  copy->name = array.name;
-  size_t values = array.isSparse ? array.nzmax : standin::numberOfElements(array);
-  if (array.real != nullptr) copy->real = copyBytes(array.real, values * elementSize(array.cls));
-  if (array.imag != nullptr) copy->imag = copyBytes(array.imag, values * elementSize(array.cls));
-  if (array.isSparse) {
-    copy->nzmax = array.nzmax;
-    copy->rowIndex = static_cast<size_t *>(copyBytes(array.rowIndex, array.nzmax * sizeof(size_t)));
-    size_t columns = array.dims[1] + 1;
-    copy->columnStart = static_cast<size_t *>(copyBytes(array.columnStart, columns * sizeof(size_t)));
-  }
-  for (const mxArray *child : array.children) copy->children.push_back(duplicate(*child).release());
-  return copy;
-}
+ArrayPtr duplicate(const mxArray &array) { return ArrayPtr(standin::duplicateArray(array)); }
 
 }  // namespace builders

@@ -31,13 +31,15 @@ ArrayPtr makeStruct(const std::vector<std::string> &names, const std::vector<Arr
 
 bool isFullNumeric(const mxArray &array);  // numeric, char or logical, not sparse
 
-// Element `index` (column-major) of a full numeric, char or logical array,
-// real or imaginary part; exact for every class.
-long double elementValue(const mxArray &array, size_t index, bool imaginary);
-// Stores a value as the array's class stores it: integer classes and char
-// round half away from zero and saturate (NaN gives 0); logical is value != 0.
-void setElement(mxArray &array, size_t index, bool imaginary, long double value);
+// Sets every element's real part to `value` as the array's class holds it
+// (libmx's class conversion).
+void fill(mxArray &array, double value);
+// Element `index` (column-major) of a real full numeric, char or logical
+// array as a double (libmx's class conversion: exact up to 2^53).
+double realAsDouble(const mxArray &array, size_t index);
 
+// Class conversion of a full array through libmx's conversion, refusing
+// what MATLAB refuses (NaN to logical, complex to logical or char).
 ArrayPtr convertClass(const mxArray &array, ArrayClass cls);
 ArrayPtr makeComplex(const mxArray &real, const mxArray &imaginary);
 ArrayPtr sparseFromFull(const mxArray &array);

@@ -29,8 +29,8 @@ std::string charText(const mxArray &array) {
   std::string text;
   size_t count = standin::numberOfElements(array);
   for (size_t i = 0; i < count; ++i) {
-    // A code unit (0 to 65535) wraps into a char; a double above 127 would not convert.
-    text += static_cast<char>(static_cast<uint16_t>(builders::elementValue(array, i, false)));
+    // A code unit (0 to 65535) wraps into a char.
+    text += static_cast<char>(static_cast<const uint16_t *>(array.real)[i]);
   }
   return text;
 }
@@ -46,7 +46,7 @@ void requireCount(const std::string &name, const Arguments &arguments, size_t co
 }
 
 size_t dimensionFrom(const std::string &name, const mxArray &array, size_t index) {
-  long double value = builders::elementValue(array, index, false);
+  double value = builders::realAsDouble(array, index);
   if (value < 0 || value != std::floor(value) || value > INT32_MAX) {
     throw LiteralError(name + ": a dimension must be a non-negative integer");
   }
@@ -84,10 +84,7 @@ ArrayPtr filled(const std::string &name, Arguments &arguments) {
     arguments.pop_back();
   }
   ArrayPtr array = builders::makeFull(cls, dimensionsFrom(name, arguments, 0), false);
-  if (name == "ones" || name == "true") {
-    size_t count = standin::numberOfElements(*array);
-    for (size_t i = 0; i < count; ++i) builders::setElement(*array, i, false, 1);
-  }
+  if (name == "ones" || name == "true") builders::fill(*array, 1);
   return array;
 }
 
