@@ -3,6 +3,7 @@
 // filling a fresh array is not slowed by a page fault every 4 KiB.
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <new>
 
 #include "mx_array.h"
@@ -34,6 +35,16 @@ constexpr size_t kHugePage = size_t(2) << 20;
 constexpr size_t kLargeBlock = 2 * kHugePage;
 
 #if defined(STANDIN_REUSE_LARGE_BLOCKS)
+// Offers the whole 2 MiB pages inside a block to transparent huge pages,
+// before anything touches them.
+void adviseHugePages(void *data, size_t bytes) {
+  uintptr_t start = (reinterpret_cast<uintptr_t>(data) + kHugePage - 1) & ~(kHugePage - 1);
+  uintptr_t end = (reinterpret_cast<uintptr_t>(data) + bytes) & ~(kHugePage - 1);
+  if (end > start) madvise(reinterpret_cast<void *>(start), end - start, MADV_HUGEPAGE);
+}
+#endif
+
+#if defined(STANDIN_REUSE_LARGE_BLOCKS)
 struct LargeBlocks {
   pthread_mutex_t lock = PTHREAD_MUTEX_INITIALIZER;
   std::unordered_map<void *, size_t> capacityOf;  // large blocks handed out
@@ -46,29 +57,45 @@ LargeBlocks &largeBlocks() {
   return *blocks;
 }
 
-void *allocateLargeBlock(size_t bytes) {
+void freeBlock(void *data, size_t) { std::free(data); }
+
+// A fresh large block: zeroed through calloc, which takes fresh pages from
+// the kernel (already zero) without writing them, or left unwritten.
+void *freshLargeBlock(size_t bytes, bool zeroed) {
+  void *data = nullptr;
+  if (zeroed) {
+    data = std::calloc(1, bytes);
+  } else if (posix_memalign(&data, kHugePage, bytes) != 0) {
+    data = nullptr;
+  }
+  if (data != nullptr) adviseHugePages(data, bytes);
+  return data;
+}
+
+void *allocateLargeBlock(size_t bytes, bool zeroed) {
   LargeBlocks &blocks = largeBlocks();
   pthread_mutex_lock(&blocks.lock);
   void *data = nullptr;
   size_t capacity = bytes;
-  if (blocks.spare != nullptr && blocks.spareCapacity >= bytes) {
+  bool reused = blocks.spare != nullptr && blocks.spareCapacity >= bytes;
+  if (reused) {
     data = blocks.spare;
     capacity = blocks.spareCapacity;
   } else {
-    std::free(blocks.spare);
-    if (posix_memalign(&data, kHugePage, bytes) != 0) data = nullptr;
-    if (data != nullptr) madvise(data, bytes & ~(kHugePage - 1), MADV_HUGEPAGE);
+    if (blocks.spare != nullptr) freeBlock(blocks.spare, blocks.spareCapacity);
+    data = freshLargeBlock(bytes, zeroed);
   }
   blocks.spare = nullptr;
   blocks.spareCapacity = 0;
   try {
     if (data != nullptr) blocks.capacityOf[data] = capacity;
   } catch (const std::bad_alloc &) {
-    std::free(data);
+    freeBlock(data, capacity);
     data = nullptr;
   }
   pthread_mutex_unlock(&blocks.lock);
   if (data == nullptr) throw std::bad_alloc();
+  if (reused && zeroed) std::memset(data, 0, bytes);  // it holds what the last array left
   return data;
 }
 
@@ -83,11 +110,11 @@ bool keepLargeBlock(void *data) {
     size_t capacity = found->second;
     blocks.capacityOf.erase(found);
     if (capacity >= blocks.spareCapacity) {
-      std::free(blocks.spare);
+      if (blocks.spare != nullptr) freeBlock(blocks.spare, blocks.spareCapacity);
       blocks.spare = data;
       blocks.spareCapacity = capacity;
     } else {
-      std::free(data);
+      freeBlock(data, capacity);
     }
   }
   pthread_mutex_unlock(&blocks.lock);
@@ -98,36 +125,23 @@ bool keepLargeBlock(void *data) {
 
 void *allocateData(size_t bytes) {
   if (bytes == 0) return nullptr;
-  void *data = nullptr;
 #if defined(STANDIN_REUSE_LARGE_BLOCKS)
-  if (bytes >= kLargeBlock) return allocateLargeBlock(bytes);
-#elif defined(__linux__)
-  if (bytes >= kLargeBlock) {
-    if (posix_memalign(&data, kHugePage, bytes) != 0) throw std::bad_alloc();
-    madvise(data, bytes & ~(kHugePage - 1), MADV_HUGEPAGE);
-    return data;
-  }
+  if (bytes >= kLargeBlock) return allocateLargeBlock(bytes, false);
 #endif
-  data = std::malloc(bytes);
+  void *data = std::malloc(bytes);
   if (data == nullptr) throw std::bad_alloc();
   return data;
 }
 
-// Zeroed data through calloc, which takes fresh pages from the kernel
-// (already zero) without writing them: a large new array then costs no pass
-// of its own, only the first touch of its pages. The huge-page advice covers
-// the whole 2 MiB pages inside the block, given before anything touches them.
+// Zeroed data: calloc's fresh pages cost no pass of their own, only the
+// first touch of each page; a reused large block is cleared.
 void *allocateZeroedData(size_t bytes) {
   if (bytes == 0) return nullptr;
+#if defined(STANDIN_REUSE_LARGE_BLOCKS)
+  if (bytes >= kLargeBlock) return allocateLargeBlock(bytes, true);
+#endif
   void *data = std::calloc(1, bytes);
   if (data == nullptr) throw std::bad_alloc();
-#if defined(__linux__)
-  if (bytes >= kLargeBlock) {
-    uintptr_t start = (reinterpret_cast<uintptr_t>(data) + kHugePage - 1) & ~(kHugePage - 1);
-    uintptr_t end = (reinterpret_cast<uintptr_t>(data) + bytes) & ~(kHugePage - 1);
-    if (end > start) madvise(reinterpret_cast<void *>(start), end - start, MADV_HUGEPAGE);
-  }
-#endif
   return data;
 }
 

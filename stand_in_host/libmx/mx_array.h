@@ -86,11 +86,12 @@ LIBMX_API bool elementCountFits64(const std::vector<size_t> &dims);
 LIBMX_API void normalizeDims(std::vector<size_t> &dims);
 LIBMX_API size_t numberOfElements(const mxArray &array);
 
-// Allocates exactly `bytes` bytes for array data (null for 0 bytes); large
-// blocks are aligned and offered to transparent huge pages. Throws
+// Allocates exactly `bytes` bytes for array data (null for 0 bytes), not
+// written; large blocks are offered to transparent huge pages, and the
+// block of the last large array freed is handed out again. Throws
 // std::bad_alloc when memory cannot be had. Freed with freeData.
 LIBMX_API void *allocateData(size_t bytes);
-// The same, zeroed.
+// The same, zeroed: fresh pages from calloc, or a reused block cleared.
 LIBMX_API void *allocateZeroedData(size_t bytes);
 LIBMX_API void freeData(void *data);
 
@@ -98,9 +99,6 @@ LIBMX_API void freeData(void *data);
 // normalized. Data is allocated at its exact size and zeroed. All of them
 // throw std::bad_alloc when memory cannot be had.
 LIBMX_API mxArray *createNumeric(ArrayClass cls, std::vector<size_t> dims, bool complex);
-// The same with the data allocated but not written, for a caller that
-// writes every element: a new array costs no pass over its data.
-LIBMX_API mxArray *createUnfilledNumeric(ArrayClass cls, std::vector<size_t> dims, bool complex);
 LIBMX_API mxArray *createSparse(ArrayClass cls, size_t rows, size_t columns, size_t nzmax, bool complex);
 LIBMX_API mxArray *createCell(std::vector<size_t> dims);
 LIBMX_API mxArray *createStruct(std::vector<size_t> dims, std::vector<std::string> fieldNames);
