@@ -15,15 +15,34 @@
 #include <unordered_map>
 #endif
 
-// Outside the sanitizer build, the block of the last large array freed is
-// kept and handed to the next large allocation that fits: a program that
-// frees each array before it reads the next (as a MAT-file report does)
-// then has the kernel clear the pages of its largest array once, not those
-// of every array. The kept block is never larger than the largest array
-// freed, so peak memory does not grow. The sanitizer build allocates every
-// block anew, at its exact size.
-#if defined(__linux__) && !defined(__SANITIZE_ADDRESS__)
+// The block of the last large array freed is kept and handed to the next
+// large allocation that fits: a program that frees each array before it
+// reads the next (as a MAT-file report does) then has the kernel clear the
+// pages of its largest array once, not those of every array. The kept block
+// is never larger than the largest array freed, so peak memory does not
+// grow. The sanitizer build runs the same code, with the kept block and the
+// part of a reused block beyond its array's data poisoned by hand, so that
+// a use after free and a read past the data are caught as they are for
+// blocks of their own.
+#if defined(__linux__)
 #define STANDIN_REUSE_LARGE_BLOCKS 1
+#endif
+
+#if defined(__SANITIZE_ADDRESS__)
+#define STANDIN_ADDRESS_SANITIZER 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define STANDIN_ADDRESS_SANITIZER 1
+#endif
+#endif
+
+#if defined(STANDIN_ADDRESS_SANITIZER)
+#include <sanitizer/asan_interface.h>
+#define STANDIN_POISON(address, bytes) ASAN_POISON_MEMORY_REGION(address, bytes)
+#define STANDIN_UNPOISON(address, bytes) ASAN_UNPOISON_MEMORY_REGION(address, bytes)
+#else
+#define STANDIN_POISON(address, bytes) ((void)(address), (void)(bytes))
+#define STANDIN_UNPOISON(address, bytes) ((void)(address), (void)(bytes))
 #endif
 
 namespace standin {
@@ -34,7 +53,7 @@ constexpr size_t kHugePage = size_t(2) << 20;
 // one then takes a page translation per 2 MiB instead of one per 4 KiB.
 constexpr size_t kLargeBlock = 2 * kHugePage;
 
-#if defined(STANDIN_REUSE_LARGE_BLOCKS)
+#if defined(__linux__)
 // Offers the whole 2 MiB pages inside a block to transparent huge pages,
 // before anything touches them.
 void adviseHugePages(void *data, size_t bytes) {
@@ -57,7 +76,10 @@ LargeBlocks &largeBlocks() {
   return *blocks;
 }
 
-void freeBlock(void *data, size_t) { std::free(data); }
+void freeBlock(void *data, size_t capacity) {
+  STANDIN_UNPOISON(data, capacity);
+  std::free(data);
+}
 
 // A fresh large block: zeroed through calloc, which takes fresh pages from
 // the kernel (already zero) without writing them, or left unwritten.
@@ -95,7 +117,11 @@ void *allocateLargeBlock(size_t bytes, bool zeroed) {
   }
   pthread_mutex_unlock(&blocks.lock);
   if (data == nullptr) throw std::bad_alloc();
-  if (reused && zeroed) std::memset(data, 0, bytes);  // it holds what the last array left
+  if (reused) {
+    // The kept block is poisoned whole; only the array's data becomes usable.
+    STANDIN_UNPOISON(data, bytes);
+    if (zeroed) std::memset(data, 0, bytes);  // it holds what the last array left
+  }
   return data;
 }
 
@@ -111,6 +137,7 @@ bool keepLargeBlock(void *data) {
     blocks.capacityOf.erase(found);
     if (capacity >= blocks.spareCapacity) {
       if (blocks.spare != nullptr) freeBlock(blocks.spare, blocks.spareCapacity);
+      STANDIN_POISON(data, capacity);
       blocks.spare = data;
       blocks.spareCapacity = capacity;
     } else {
