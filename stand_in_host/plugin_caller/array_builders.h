@@ -4,6 +4,7 @@
 #ifndef STAND_IN_HOST_PLUGIN_CALLER_ARRAY_BUILDERS_H
 #define STAND_IN_HOST_PLUGIN_CALLER_ARRAY_BUILDERS_H
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -13,6 +14,9 @@
 
 namespace builders {
 
+constexpr size_t kMaxCount = INT32_MAX;          // elements, and each dimension
+constexpr size_t kMaxDataBytes = size_t(1) << 31;  // 2 GiB of data an array
+
 // Every dimension and the element count must fit the host's 32-bit counts.
 void checkDims(const std::vector<size_t> &dims);
 
@@ -20,6 +24,11 @@ void checkDims(const std::vector<size_t> &dims);
 ArrayPtr makeFull(ArrayClass cls, std::vector<size_t> dims, bool complex);
 // 1-by-N char array of the bytes of `text` (0-by-0 when empty).
 ArrayPtr makeCharRow(std::string_view text);
+// A char matrix of the given rows, all of one length (0-by-0 when none).
+ArrayPtr makeCharMatrix(const std::vector<std::string> &rows);
+// start:step:end as MATLAB's colon makes it: a 1-by-N double row, empty
+// when the step leads away from the end or is 0, NaN when a part is NaN.
+ArrayPtr makeRange(double start, double step, double end);
 // Cell of the given dimensions holding the elements in column-major order.
 ArrayPtr makeCell(std::vector<size_t> dims, std::vector<ArrayPtr> elements);
 // Cell of the given dimensions, each element a 0-by-0 double.

@@ -167,3 +167,5 @@ std::string formatArray(const mxArray &array) {
   if (builders::isFullNumeric(array)) return formatFull(array);
   return "<" + dimsList(array.dims, "x") + " " + className(array.cls) + ">";
 }
+
+std::string formatNumber(double value) { return shortestText(value); }

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 #include <string>
 
 #include "array_builders.h"
@@ -100,6 +101,22 @@ bool roundDecimal(const std::string &text, bool &negative, uint64_t &magnitude) 
   return true;
 }
 
+// pi and eps (with a sign) as written, else false.
+bool namedConstant(const std::string &text, double &value) {
+  bool negative = !text.empty() && text[0] == '-';
+  std::string_view word(text);
+  if (!word.empty() && (word[0] == '-' || word[0] == '+')) word.remove_prefix(1);
+  if (word == "pi") {
+    value = 3.14159265358979323846264338327950288;
+  } else if (word == "eps") {
+    value = std::numeric_limits<double>::epsilon();
+  } else {
+    return false;
+  }
+  if (negative) value = -value;
+  return true;
+}
+
 // Double and single are read straight from the text, to round only once.
 // The integer classes and char take the integer the text rounds to, exactly
 // (then saturated by libmx's conversion); Inf, NaN and logical go through
@@ -107,6 +124,11 @@ bool roundDecimal(const std::string &text, bool &negative, uint64_t &magnitude) 
 void storeNumber(mxArray &array, size_t index, bool imaginary, const std::string &text) {
   unsigned char *element = static_cast<unsigned char *>(imaginary ? array.imag : array.real) +
                            index * elementSize(array.cls);
+  double constant = 0;
+  if (namedConstant(text, constant)) {
+    standin::convertValues(ArrayClass::Double, &constant, array.cls, element, 1);
+    return;
+  }
   if (array.cls == ArrayClass::Double) {
     double value = std::strtod(text.c_str(), nullptr);
     std::memcpy(element, &value, sizeof value);
@@ -129,7 +151,7 @@ void storeNumber(mxArray &array, size_t index, bool imaginary, const std::string
     standin::convertValues(ArrayClass::Int64, &value, array.cls, element, 1);
     return;
   }
-  double value = std::strtod(text.c_str(), nullptr);
+  double value = numberValue(text);
   if (array.cls == ArrayClass::Logical && std::isnan(value)) {
     throw LiteralError("logical: NaN cannot be converted");
   }
@@ -137,6 +159,15 @@ void storeNumber(mxArray &array, size_t index, bool imaginary, const std::string
 }
 
 }  // namespace
+
+bool isNumberWord(std::string_view word) {
+  return word == "Inf" || word == "inf" || word == "NaN" || word == "nan" || word == "pi" || word == "eps";
+}
+
+double numberValue(const std::string &text) {
+  double value = 0;
+  return namedConstant(text, value) ? value : std::strtod(text.c_str(), nullptr);
+}
 
 ArrayPtr arrayFromNumbers(const NumberMatrix &numbers, ArrayClass cls) {
   bool complex = !numbers.imaginary.empty();
