@@ -54,7 +54,9 @@ double dimensionFrom(const std::string &name, const mxArray &array, size_t index
 }
 
 // Dimensions as MATLAB's zeros takes them: none (1-by-1), one n (n-by-n),
-// one vector, or one scalar each.
+// one vector, or one scalar each; at most kMaxDimensions of them.
+constexpr size_t kMaxDimensions = 64;
+
 std::vector<size_t> dimensionsFrom(const std::string &name, const Arguments &arguments, size_t first) {
   std::vector<double> written;
   for (size_t i = first; i < arguments.size(); ++i) {
@@ -65,15 +67,18 @@ std::vector<size_t> dimensionsFrom(const std::string &name, const Arguments &arg
     if (!real || (count != 1 && !vector)) {
       throw LiteralError(name + ": dimensions must be real numbers, one each or one row of them");
     }
+    if (count > kMaxDimensions - written.size()) {
+      throw LiteralError(name + ": a size has at most " + std::to_string(kMaxDimensions) + " dimensions here");
+    }
     for (size_t k = 0; k < count; ++k) written.push_back(dimensionFrom(name, array, k));
   }
   if (written.empty()) written = {1, 1};
   if (written.size() == 1) written.push_back(written[0]);
   std::vector<size_t> dims;
-  std::string size;
-  for (double d : written) size += (size.empty() ? "" : "x") + formatNumber(d);
   for (double d : written) {
     if (d > double(builders::kMaxCount)) {
+      std::string size;
+      for (double each : written) size += (size.empty() ? "" : "x") + formatNumber(each);
       throw LiteralError(name + ": size " + size + " is too large: an array may hold at most 2 GiB of data here, " +
                          "and each dimension at most " + std::to_string(builders::kMaxCount));
     }

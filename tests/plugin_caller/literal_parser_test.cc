@@ -202,6 +202,7 @@ TEST(LiteralParserTest, RefusesMalformedLiteralsWithAClearReason) {
       {"zeros(1.5)", "a dimension must be an integer"},
       {"zeros(1,NaN)", "a dimension must be an integer"},
       {"zeros(1,3e9)", "size 1x3e+09 is too large: an array may hold at most 2 GiB of data"},
+      {"cell(1:65)", "a size has at most 64 dimensions"},
       {"zeros(2,2,'cell')", "'cell' is not a numeric class"},
       {"zeros(100000,100000)", "too large"},
       {"ones(40000,40000)", "too large: its data would take more than the 2 GiB"},
