@@ -60,6 +60,8 @@ literals=(
   "complex([1 2],[3 4])" "sparse([1 0;0 2])" "reshape(1:8,[2 2 2])" "reshape([1 2 3 4],2,2)"
   "{1, 'a'; [1 2], {}}" "cell(2,3)" "struct('name', 5, 'v', {1, 2})" "struct()"
   "[1 2" "{1," "zeros(-1)" "ones(1e10,1e10)" "int8(1.5" "'unterminated" "[1;2 3]"
+  "1:5" "0:0.5:2" "5:-1:1" "1:0" "-pi:eps:pi" "NaN(2,3)" "Inf(1,2,'single')" "['ab';'cd']"
+  "['a' 'bc';'def']" "zeros(1,-1)" "int64(-9223372036854775807)" "[pi -eps]"
 )
 for i in "${!literals[@]}"; do
   printf '%s' "${literals[$i]}" >"$out/literal/seed-$i"

@@ -25,9 +25,8 @@ LIBMX_API bool mxIsDouble(const mxArray *array);
 LIBMX_API bool mxIsComplex(const mxArray *array);
 LIBMX_API bool mxIsSparse(const mxArray *array);
 LIBMX_API double mxGetScalar(const mxArray *array);
-/* A new real (complexity 0) or complex double array with room for
-   rows x columns doubles. Write them before reading them: a host may leave
-   them as the memory held them. */
+/* A new real (complexity 0) or complex double array of rows x columns
+   doubles, every one of them (both parts of a complex array) zero. */
 LIBMX_API mxArray *mxCreateDoubleMatrix_700(mwSize rows, mwSize columns, int complexity);
 LIBMX_API mwSize mxGetNumberOfDimensions_700(const mxArray *array);
 LIBMX_API bool mxIsFromGlobalWS(const mxArray *array);

@@ -1,7 +1,7 @@
 // MATLAB's conversion of values from one class to another: integers
 // saturate, floating-point values round half away from zero (NaN gives 0),
-// out-of-range doubles become infinite singles, and logical takes any
-// non-zero value as true. Every conversion is exact where the target can
+// doubles round to the nearest single (infinite beyond its range), and
+// logical takes any non-zero value as true. Every conversion is exact where the target can
 // hold the value: each pair of types converts directly, never through a
 // wider floating-point type that a platform may not have.
 #include <cmath>
@@ -57,11 +57,17 @@ To convertValue(From value) {
   if constexpr (std::is_same_v<To, LogicalByte>) {
     return LogicalByte{static_cast<uint8_t>(value != 0)};
   } else if constexpr (std::is_same_v<To, float> && std::is_same_v<From, double>) {
-    // Beyond single's range gives infinity, as IEEE arithmetic does (a plain
-    // cast of such a double is undefined).
-    if (std::fabs(value) > double(std::numeric_limits<float>::max()) && !std::isinf(value))
+    // Rounded to nearest, as IEEE arithmetic rounds: a double beyond
+    // single's largest value rounds down to it up to half a unit beyond
+    // (2^128 - 2^104 + 2^103, a tie that goes to the even infinity) and
+    // becomes infinite from there on. The cast alone would leave the choice
+    // between the largest value and infinity to the implementation.
+    constexpr double kLargest = std::numeric_limits<float>::max();
+    constexpr double kHalfUnitBeyond = kLargest + 0x1p103;
+    if (std::fabs(value) >= kHalfUnitBeyond)
       return value > 0 ? std::numeric_limits<float>::infinity()
                        : -std::numeric_limits<float>::infinity();
+    if (std::fabs(value) > kLargest) return static_cast<float>(value > 0 ? kLargest : -kLargest);
     return static_cast<float>(value);
   } else if constexpr (std::is_floating_point_v<To>) {
     return static_cast<To>(value);

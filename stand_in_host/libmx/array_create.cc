@@ -47,8 +47,6 @@ size_t bytesFor(size_t count, size_t size) {
 
 void *allocateZeroed(size_t count, size_t size) { return allocateZeroedData(bytesFor(count, size)); }
 
-void *allocateUnfilled(size_t count, size_t size) { return allocateData(bytesFor(count, size)); }
-
 std::unique_ptr<mxArray> newArray(ArrayClass cls, std::vector<size_t> dims) {
   auto array = std::make_unique<mxArray>();
   normalizeDims(dims);
@@ -58,29 +56,20 @@ std::unique_ptr<mxArray> newArray(ArrayClass cls, std::vector<size_t> dims) {
   return array;
 }
 
-mxArray *createNumericWith(void *(*allocate)(size_t, size_t), ArrayClass cls,
-                           std::vector<size_t> dims, bool complex) {
-  auto array = newArray(cls, std::move(dims));
-  size_t count = numberOfElements(*array);
-  array->isComplex = complex;
-  array->hasData = true;
-  array->real = allocate(count, elementSize(cls));
-  if (complex) array->imag = allocate(count, elementSize(cls));
-  return array.release();
-}
-
 }  // namespace
 
 mxArray *createNumeric(ArrayClass cls, std::vector<size_t> dims, bool complex) {
-  return createNumericWith(allocateZeroed, cls, std::move(dims), complex);
-}
-
-mxArray *createUnfilledNumeric(ArrayClass cls, std::vector<size_t> dims, bool complex) {
-  return createNumericWith(allocateUnfilled, cls, std::move(dims), complex);
+  ArrayPtr array(newArray(cls, std::move(dims)).release());  // frees the real part if the imaginary fails
+  size_t count = numberOfElements(*array);
+  array->isComplex = complex;
+  array->hasData = true;
+  array->real = allocateZeroed(count, elementSize(cls));
+  if (complex) array->imag = allocateZeroed(count, elementSize(cls));
+  return array.release();
 }
 
 mxArray *createSparse(ArrayClass cls, size_t rows, size_t columns, size_t nzmax, bool complex) {
-  auto array = newArray(cls, {rows, columns});
+  ArrayPtr array(newArray(cls, {rows, columns}).release());  // frees what was had if a part fails
   if (nzmax == 0) nzmax = 1;
   array->isSparse = true;
   array->isComplex = complex;

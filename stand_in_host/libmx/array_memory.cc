@@ -3,6 +3,7 @@
 // filling a fresh array is not slowed by a page fault every 4 KiB.
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <new>
 
 #include "mx_array.h"
@@ -14,15 +15,34 @@
 #include <unordered_map>
 #endif
 
-// Outside the sanitizer build, the block of the last large array freed is
-// kept and handed to the next large allocation that fits: a program that
-// frees each array before it reads the next (as a MAT-file report does)
-// then has the kernel clear the pages of its largest array once, not those
-// of every array. The kept block is never larger than the largest array
-// freed, so peak memory does not grow. The sanitizer build allocates every
-// block anew, at its exact size.
-#if defined(__linux__) && !defined(__SANITIZE_ADDRESS__)
+// The block of the last large array freed is kept and handed to the next
+// large allocation that fits: a program that frees each array before it
+// reads the next (as a MAT-file report does) then has the kernel clear the
+// pages of its largest array once, not those of every array. The kept block
+// is never larger than the largest array freed, so peak memory does not
+// grow. The sanitizer build runs the same code, with the kept block and the
+// part of a reused block beyond its array's data poisoned by hand, so that
+// a use after free and a read past the data are caught as they are for
+// blocks of their own.
+#if defined(__linux__)
 #define STANDIN_REUSE_LARGE_BLOCKS 1
+#endif
+
+#if defined(__SANITIZE_ADDRESS__)
+#define STANDIN_ADDRESS_SANITIZER 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define STANDIN_ADDRESS_SANITIZER 1
+#endif
+#endif
+
+#if defined(STANDIN_ADDRESS_SANITIZER)
+#include <sanitizer/asan_interface.h>
+#define STANDIN_POISON(address, bytes) ASAN_POISON_MEMORY_REGION(address, bytes)
+#define STANDIN_UNPOISON(address, bytes) ASAN_UNPOISON_MEMORY_REGION(address, bytes)
+#else
+#define STANDIN_POISON(address, bytes) ((void)(address), (void)(bytes))
+#define STANDIN_UNPOISON(address, bytes) ((void)(address), (void)(bytes))
 #endif
 
 namespace standin {
@@ -32,6 +52,16 @@ constexpr size_t kHugePage = size_t(2) << 20;
 // Blocks from 4 MiB on are aligned to and offered huge pages: a pass over
 // one then takes a page translation per 2 MiB instead of one per 4 KiB.
 constexpr size_t kLargeBlock = 2 * kHugePage;
+
+#if defined(__linux__)
+// Offers the whole 2 MiB pages inside a block to transparent huge pages,
+// before anything touches them.
+void adviseHugePages(void *data, size_t bytes) {
+  uintptr_t start = (reinterpret_cast<uintptr_t>(data) + kHugePage - 1) & ~(kHugePage - 1);
+  uintptr_t end = (reinterpret_cast<uintptr_t>(data) + bytes) & ~(kHugePage - 1);
+  if (end > start) madvise(reinterpret_cast<void *>(start), end - start, MADV_HUGEPAGE);
+}
+#endif
 
 #if defined(STANDIN_REUSE_LARGE_BLOCKS)
 struct LargeBlocks {
@@ -46,29 +76,52 @@ LargeBlocks &largeBlocks() {
   return *blocks;
 }
 
-void *allocateLargeBlock(size_t bytes) {
+void freeBlock(void *data, size_t capacity) {
+  STANDIN_UNPOISON(data, capacity);
+  std::free(data);
+}
+
+// A fresh large block: zeroed through calloc, which takes fresh pages from
+// the kernel (already zero) without writing them, or left unwritten.
+void *freshLargeBlock(size_t bytes, bool zeroed) {
+  void *data = nullptr;
+  if (zeroed) {
+    data = std::calloc(1, bytes);
+  } else if (posix_memalign(&data, kHugePage, bytes) != 0) {
+    data = nullptr;
+  }
+  if (data != nullptr) adviseHugePages(data, bytes);
+  return data;
+}
+
+void *allocateLargeBlock(size_t bytes, bool zeroed) {
   LargeBlocks &blocks = largeBlocks();
   pthread_mutex_lock(&blocks.lock);
   void *data = nullptr;
   size_t capacity = bytes;
-  if (blocks.spare != nullptr && blocks.spareCapacity >= bytes) {
+  bool reused = blocks.spare != nullptr && blocks.spareCapacity >= bytes;
+  if (reused) {
     data = blocks.spare;
     capacity = blocks.spareCapacity;
   } else {
-    std::free(blocks.spare);
-    if (posix_memalign(&data, kHugePage, bytes) != 0) data = nullptr;
-    if (data != nullptr) madvise(data, bytes & ~(kHugePage - 1), MADV_HUGEPAGE);
+    if (blocks.spare != nullptr) freeBlock(blocks.spare, blocks.spareCapacity);
+    data = freshLargeBlock(bytes, zeroed);
   }
   blocks.spare = nullptr;
   blocks.spareCapacity = 0;
   try {
     if (data != nullptr) blocks.capacityOf[data] = capacity;
   } catch (const std::bad_alloc &) {
-    std::free(data);
+    freeBlock(data, capacity);
     data = nullptr;
   }
   pthread_mutex_unlock(&blocks.lock);
   if (data == nullptr) throw std::bad_alloc();
+  if (reused) {
+    // The kept block is poisoned whole; only the array's data becomes usable.
+    STANDIN_UNPOISON(data, bytes);
+    if (zeroed) std::memset(data, 0, bytes);  // it holds what the last array left
+  }
   return data;
 }
 
@@ -83,11 +136,12 @@ bool keepLargeBlock(void *data) {
     size_t capacity = found->second;
     blocks.capacityOf.erase(found);
     if (capacity >= blocks.spareCapacity) {
-      std::free(blocks.spare);
+      if (blocks.spare != nullptr) freeBlock(blocks.spare, blocks.spareCapacity);
+      STANDIN_POISON(data, capacity);
       blocks.spare = data;
       blocks.spareCapacity = capacity;
     } else {
-      std::free(data);
+      freeBlock(data, capacity);
     }
   }
   pthread_mutex_unlock(&blocks.lock);
@@ -98,36 +152,23 @@ bool keepLargeBlock(void *data) {
 
 void *allocateData(size_t bytes) {
   if (bytes == 0) return nullptr;
-  void *data = nullptr;
 #if defined(STANDIN_REUSE_LARGE_BLOCKS)
-  if (bytes >= kLargeBlock) return allocateLargeBlock(bytes);
-#elif defined(__linux__)
-  if (bytes >= kLargeBlock) {
-    if (posix_memalign(&data, kHugePage, bytes) != 0) throw std::bad_alloc();
-    madvise(data, bytes & ~(kHugePage - 1), MADV_HUGEPAGE);
-    return data;
-  }
+  if (bytes >= kLargeBlock) return allocateLargeBlock(bytes, false);
 #endif
-  data = std::malloc(bytes);
+  void *data = std::malloc(bytes);
   if (data == nullptr) throw std::bad_alloc();
   return data;
 }
 
-// Zeroed data through calloc, which takes fresh pages from the kernel
-// (already zero) without writing them: a large new array then costs no pass
-// of its own, only the first touch of its pages. The huge-page advice covers
-// the whole 2 MiB pages inside the block, given before anything touches them.
+// Zeroed data: calloc's fresh pages cost no pass of their own, only the
+// first touch of each page; a reused large block is cleared.
 void *allocateZeroedData(size_t bytes) {
   if (bytes == 0) return nullptr;
+#if defined(STANDIN_REUSE_LARGE_BLOCKS)
+  if (bytes >= kLargeBlock) return allocateLargeBlock(bytes, true);
+#endif
   void *data = std::calloc(1, bytes);
   if (data == nullptr) throw std::bad_alloc();
-#if defined(__linux__)
-  if (bytes >= kLargeBlock) {
-    uintptr_t start = (reinterpret_cast<uintptr_t>(data) + kHugePage - 1) & ~(kHugePage - 1);
-    uintptr_t end = (reinterpret_cast<uintptr_t>(data) + bytes) & ~(kHugePage - 1);
-    if (end > start) madvise(reinterpret_cast<void *>(start), end - start, MADV_HUGEPAGE);
-  }
-#endif
   return data;
 }
 

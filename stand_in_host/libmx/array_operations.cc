@@ -77,12 +77,12 @@ bool mxIsSparse(const mxArray *array) { return array->isSparse; }
 
 double mxGetScalar(const mxArray *array) { return firstRealAsDouble(*array); }
 
-// Room for the doubles, not written: a plug-in fills its new arrays, and a
-// host that zeroed them first would pass over every new array twice.
+// Zeroed doubles, as MATLAB documents and Octave does: a plug-in may read
+// an element it has not written.
 mxArray *mxCreateDoubleMatrix_700(mwSize rows, mwSize columns, int complexity) {
   size_t m = rows < 0 ? 0 : static_cast<size_t>(rows);
   size_t n = columns < 0 ? 0 : static_cast<size_t>(columns);
-  return standin::createUnfilledNumeric(ArrayClass::Double, {m, n}, complexity != 0);
+  return standin::createNumeric(ArrayClass::Double, {m, n}, complexity != 0);
 }
 
 mwSize mxGetNumberOfDimensions_700(const mxArray *array) { return toCount(array->dims.size()); }

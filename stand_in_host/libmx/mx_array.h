@@ -86,11 +86,12 @@ LIBMX_API bool elementCountFits64(const std::vector<size_t> &dims);
 LIBMX_API void normalizeDims(std::vector<size_t> &dims);
 LIBMX_API size_t numberOfElements(const mxArray &array);
 
-// Allocates exactly `bytes` bytes for array data (null for 0 bytes); large
-// blocks are aligned and offered to transparent huge pages. Throws
+// Allocates exactly `bytes` bytes for array data (null for 0 bytes), not
+// written; large blocks are offered to transparent huge pages, and the
+// block of the last large array freed is handed out again. Throws
 // std::bad_alloc when memory cannot be had. Freed with freeData.
 LIBMX_API void *allocateData(size_t bytes);
-// The same, zeroed.
+// The same, zeroed: fresh pages from calloc, or a reused block cleared.
 LIBMX_API void *allocateZeroedData(size_t bytes);
 LIBMX_API void freeData(void *data);
 
@@ -98,9 +99,6 @@ LIBMX_API void freeData(void *data);
 // normalized. Data is allocated at its exact size and zeroed. All of them
 // throw std::bad_alloc when memory cannot be had.
 LIBMX_API mxArray *createNumeric(ArrayClass cls, std::vector<size_t> dims, bool complex);
-// The same with the data allocated but not written, for a caller that
-// writes every element: a new array costs no pass over its data.
-LIBMX_API mxArray *createUnfilledNumeric(ArrayClass cls, std::vector<size_t> dims, bool complex);
 LIBMX_API mxArray *createSparse(ArrayClass cls, size_t rows, size_t columns, size_t nzmax, bool complex);
 LIBMX_API mxArray *createCell(std::vector<size_t> dims);
 LIBMX_API mxArray *createStruct(std::vector<size_t> dims, std::vector<std::string> fieldNames);
@@ -115,10 +113,21 @@ LIBMX_API ArrayClass storageClass(ArrayClass cls);
 // `destination` (numeric classes, Logical and Char; the two may not
 // overlap), as MATLAB converts between classes: integers saturate,
 // floating-point values round half away from zero and NaN gives 0, doubles
-// beyond single's range become infinite, and logical is 1 for any non-zero
-// value. False, and nothing written, for another class.
+// round to the nearest single (infinite beyond single's range), and logical
+// is 1 for any non-zero value. False, and nothing written, for another class.
 LIBMX_API bool convertValues(ArrayClass from, const void *source, ArrayClass to,
                              void *destination, size_t count);
+
+// A deep copy of any array (numeric, char, logical, complex, sparse, cell,
+// struct, object, or a header without data), with its name, global flag,
+// field names and class name; owned by the caller. Throws std::bad_alloc.
+LIBMX_API mxArray *duplicateArray(const mxArray &array);
+
+// The sparse form of a full two-dimensional double or logical array (real
+// or complex): its non-zero elements (NaN counts as non-zero) column by
+// column, with nzmax their number (at least 1). Null for any other array.
+// Owned by the caller; throws std::bad_alloc.
+LIBMX_API mxArray *sparseFromFull(const mxArray &array);
 
 }  // namespace standin
 

@@ -1,18 +1,19 @@
 // Making arrays: full, char, cell and struct arrays, copies and reshapes.
+#include <algorithm>
 #include <cctype>
+#include <cmath>
 #include <cstdint>
-#include <cstring>
+#include <limits>
 #include <set>
 
 #include "array_builders.h"
+#include "array_printer.h"
 #include "literal_error.h"
 
 namespace builders {
 
 namespace {
 
-constexpr size_t kMaxCount = INT32_MAX;
-constexpr size_t kMaxDataBytes = size_t(1) << 31;
 // Each element of a cell or struct array is an array of its own.
 constexpr size_t kMaxContainerCount = size_t(1) << 20;
 
@@ -34,12 +35,6 @@ std::string dimsText(const std::vector<size_t> &dims) {
   std::string text;
   for (size_t d : dims) text += (text.empty() ? "" : "x") + std::to_string(d);
   return text;
-}
-
-void *copyBytes(const void *from, size_t bytes) {
-  void *to = standin::allocateData(bytes);
-  if (bytes != 0) std::memcpy(to, from, bytes);
-  return to;
 }
 
 bool isValidFieldName(const std::string &name) {
@@ -79,15 +74,16 @@ void checkDims(const std::vector<size_t> &dims) {
   bool fits = standin::countElements(dims, count) && count <= kMaxCount;
   for (size_t d : dims) fits = fits && d <= kMaxCount;
   if (!fits) {
-    throw LiteralError("array of size " + dimsText(dims) + " is too large (more than " +
-                       std::to_string(kMaxCount) + " elements)");
+    throw LiteralError("array of size " + dimsText(dims) + " is too large: an array holds at most " +
+                       std::to_string(kMaxCount) + " elements here");
   }
 }
 
 ArrayPtr makeFull(ArrayClass cls, std::vector<size_t> dims, bool complex) {
   checkDims(dims);
   if (countOf(dims) > kMaxDataBytes / elementSize(cls)) {
-    throw LiteralError("array of size " + dimsText(dims) + " needs more than 2 GiB");
+    throw LiteralError("array of size " + dimsText(dims) +
+                       " is too large: its data would take more than the 2 GiB an array may hold here");
   }
   return ArrayPtr(standin::createNumeric(cls, std::move(dims), complex));
 }
@@ -97,6 +93,75 @@ ArrayPtr makeCharRow(std::string_view text) {
   ArrayPtr array = makeFull(ArrayClass::Char, dims, false);
   auto *codes = static_cast<uint16_t *>(array->real);
   for (size_t i = 0; i < text.size(); ++i) codes[i] = static_cast<unsigned char>(text[i]);
+  return array;
+}
+
+ArrayPtr makeCharMatrix(const std::vector<std::string> &rows) {
+  size_t columns = rows.empty() ? 0 : rows[0].size();
+  for (const std::string &row : rows) {
+    if (row.size() != columns) {
+      throw LiteralError("the rows of a char matrix differ in length (" + std::to_string(columns) +
+                         " and " + std::to_string(row.size()) + ")");
+    }
+  }
+  ArrayPtr array = makeFull(ArrayClass::Char, {rows.size(), columns}, false);
+  auto *codes = static_cast<uint16_t *>(array->real);
+  for (size_t row = 0; row < rows.size(); ++row) {
+    for (size_t column = 0; column < columns; ++column) {
+      codes[column * rows.size() + row] = static_cast<unsigned char>(rows[row][column]);
+    }
+  }
+  return array;
+}
+
+// The number of steps n (elements - 1) follows MATLAB's colon: for integer
+// ends and steps an exact count, else round((end - start) / step), one
+// fewer if that step lands beyond the end by more than a rounding error.
+// The last element is the end itself when it lies within that error of it,
+// never beyond it; the first half of the elements counts up from the start
+// and the second half down from the last, so that rounding errors do not
+// pile up towards either end.
+ArrayPtr makeRange(double start, double step, double end) {
+  if (std::isnan(start) || std::isnan(step) || std::isnan(end)) {
+    ArrayPtr nan = makeFull(ArrayClass::Double, {1, 1}, false);
+    fill(*nan, std::numeric_limits<double>::quiet_NaN());
+    return nan;
+  }
+  if (step == 0 || (start < end && step < 0) || (start > end && step > 0)) {
+    return makeFull(ArrayClass::Double, {1, 0}, false);
+  }
+  double tolerance = 2.0 * std::numeric_limits<double>::epsilon() * std::max(std::fabs(start), std::fabs(end));
+  double sign = step > 0 ? 1 : -1;
+  double steps = 0;
+  if (std::isinf(step)) {
+    steps = 0;  // one element, the start
+  } else if (start == std::floor(start) && step == 1) {
+    steps = std::floor(end) - start;
+  } else if (start == std::floor(start) && step == std::floor(step)) {
+    double quotient = std::floor(start / step);
+    double remainder = start - quotient * step;
+    steps = std::floor((end - remainder) / step) - quotient;
+  } else {
+    steps = std::round((end - start) / step);
+    if (sign * (start + steps * step - end) > tolerance) steps -= 1;
+  }
+  if (!(steps < double(kMaxCount))) {  // also NaN and Inf, from an infinite start or end
+    throw LiteralError("range " + formatNumber(start) + ":" + formatNumber(step) + ":" + formatNumber(end) +
+                       " is too large: its data would take more than the 2 GiB an array may hold here");
+  }
+  size_t n = static_cast<size_t>(steps);
+  ArrayPtr array = makeFull(ArrayClass::Double, {1, n + 1}, false);
+  double last = n == 0 ? start : start + steps * step;
+  if (sign * (last - end) > -tolerance) last = end;
+  auto *values = static_cast<double *>(array->real);
+  for (size_t k = 0; k <= n / 2; ++k) {
+    values[k] = k == 0 ? start : start + double(k) * step;
+    values[n - k] = k == 0 ? last : last - double(k) * step;
+  }
+  if (n % 2 == 0) {
+    double sum = start + last;  // halved apart where the sum would overflow
+    values[n / 2] = std::isinf(sum) ? start / 2 + last / 2 : sum / 2;
+  }
   return array;
 }
 
@@ -145,24 +210,6 @@ void reshape(mxArray &array, std::vector<size_t> dims) {
   array.dims = std::move(dims);
 }
 
-ArrayPtr duplicate(const mxArray &array) {
-  ArrayPtr copy(standin::createHeader(array.cls, array.dims, array.isComplex, array.isSparse));
-  copy->isGlobal = array.isGlobal;
-  copy->hasData = array.hasData;
-  copy->fieldNames = array.fieldNames;
-  copy->objectClassName = array.objectClassName;
-  copy->name = array.name;
-  size_t values = array.isSparse ? array.nzmax : standin::numberOfElements(array);
-  if (array.real != nullptr) copy->real = copyBytes(array.real, values * elementSize(array.cls));
-  if (array.imag != nullptr) copy->imag = copyBytes(array.imag, values * elementSize(array.cls));
-  if (array.isSparse) {
-    copy->nzmax = array.nzmax;
-    copy->rowIndex = static_cast<size_t *>(copyBytes(array.rowIndex, array.nzmax * sizeof(size_t)));
-    size_t columns = array.dims[1] + 1;
-    copy->columnStart = static_cast<size_t *>(copyBytes(array.columnStart, columns * sizeof(size_t)));
-  }
-  for (const mxArray *child : array.children) copy->children.push_back(duplicate(*child).release());
-  return copy;
-}
+ArrayPtr duplicate(const mxArray &array) { return ArrayPtr(standin::duplicateArray(array)); }
 
 }  // namespace builders

@@ -4,6 +4,7 @@
 #ifndef STAND_IN_HOST_PLUGIN_CALLER_ARRAY_BUILDERS_H
 #define STAND_IN_HOST_PLUGIN_CALLER_ARRAY_BUILDERS_H
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -13,6 +14,9 @@
 
 namespace builders {
 
+constexpr size_t kMaxCount = INT32_MAX;          // elements, and each dimension
+constexpr size_t kMaxDataBytes = size_t(1) << 31;  // 2 GiB of data an array
+
 // Every dimension and the element count must fit the host's 32-bit counts.
 void checkDims(const std::vector<size_t> &dims);
 
@@ -20,6 +24,11 @@ void checkDims(const std::vector<size_t> &dims);
 ArrayPtr makeFull(ArrayClass cls, std::vector<size_t> dims, bool complex);
 // 1-by-N char array of the bytes of `text` (0-by-0 when empty).
 ArrayPtr makeCharRow(std::string_view text);
+// A char matrix of the given rows, all of one length (0-by-0 when none).
+ArrayPtr makeCharMatrix(const std::vector<std::string> &rows);
+// start:step:end as MATLAB's colon makes it: a 1-by-N double row, empty
+// when the step leads away from the end or is 0, NaN when a part is NaN.
+ArrayPtr makeRange(double start, double step, double end);
 // Cell of the given dimensions holding the elements in column-major order.
 ArrayPtr makeCell(std::vector<size_t> dims, std::vector<ArrayPtr> elements);
 // Cell of the given dimensions, each element a 0-by-0 double.
@@ -31,13 +40,15 @@ ArrayPtr makeStruct(const std::vector<std::string> &names, const std::vector<Arr
 
 bool isFullNumeric(const mxArray &array);  // numeric, char or logical, not sparse
 
-// Element `index` (column-major) of a full numeric, char or logical array,
-// real or imaginary part; exact for every class.
-long double elementValue(const mxArray &array, size_t index, bool imaginary);
-// Stores a value as the array's class stores it: integer classes and char
-// round half away from zero and saturate (NaN gives 0); logical is value != 0.
-void setElement(mxArray &array, size_t index, bool imaginary, long double value);
+// Sets every element's real part to `value` as the array's class holds it
+// (libmx's class conversion).
+void fill(mxArray &array, double value);
+// Element `index` (column-major) of a real full numeric, char or logical
+// array as a double (libmx's class conversion: exact up to 2^53).
+double realAsDouble(const mxArray &array, size_t index);
 
+// Class conversion of a full array through libmx's conversion, refusing
+// what MATLAB refuses (NaN to logical, complex to logical or char).
 ArrayPtr convertClass(const mxArray &array, ArrayClass cls);
 ArrayPtr makeComplex(const mxArray &real, const mxArray &imaginary);
 ArrayPtr sparseFromFull(const mxArray &array);

@@ -1,10 +1,10 @@
 // Converting arrays between classes, between real and complex, and between
-// full and sparse storage.
+// full and sparse storage. Values change class only through libmx's
+// conversion.
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
-#include <limits>
 
 #include "array_builders.h"
 #include "literal_error.h"
@@ -13,39 +13,38 @@ namespace builders {
 
 namespace {
 
-template <typename T>
-long double readAs(const void *data, size_t index) {
-  return static_cast<long double>(static_cast<const T *>(data)[index]);
-}
-
-// Rounds half away from zero and saturates to T's range; NaN gives 0.
-template <typename T>
-T toInteger(long double value) {
-  if (std::isnan(value)) return 0;
-  long double rounded = std::round(value);
-  if (rounded <= static_cast<long double>(std::numeric_limits<T>::min())) {
-    return std::numeric_limits<T>::min();
-  }
-  if (rounded >= static_cast<long double>(std::numeric_limits<T>::max())) {
-    return std::numeric_limits<T>::max();
-  }
-  return static_cast<T>(rounded);
-}
-
-template <typename T>
-void storeInteger(void *data, size_t index, long double value) {
-  static_cast<T *>(data)[index] = toInteger<T>(value);
-}
-
-const char *conversionName(ArrayClass cls) { return className(cls); }
-
 void checkConvertible(const mxArray &array, ArrayClass cls) {
   if (!isFullNumeric(array)) {
-    throw LiteralError(std::string(conversionName(cls)) + ": cannot convert a " +
+    throw LiteralError(std::string(className(cls)) + ": cannot convert a " +
                        (array.isSparse ? "sparse" : className(array.cls)) + " array");
   }
   if (array.isComplex && (cls == ArrayClass::Logical || cls == ArrayClass::Char)) {
-    throw LiteralError(std::string(conversionName(cls)) + ": complex values cannot be converted");
+    throw LiteralError(std::string(className(cls)) + ": complex values cannot be converted");
+  }
+}
+
+template <typename T>
+bool anyNaN(const void *data, size_t count) {
+  const T *values = static_cast<const T *>(data);
+  return std::any_of(values, values + count, [](T value) { return std::isnan(value); });
+}
+
+bool holdsNaN(const mxArray &array) {
+  size_t count = standin::numberOfElements(array);
+  if (array.cls == ArrayClass::Double) return anyNaN<double>(array.real, count);
+  if (array.cls == ArrayClass::Single) return anyNaN<float>(array.real, count);
+  return false;
+}
+
+// Copies element `from` of each part of `source` to element `to` of `target`
+// (of the same class).
+void copyElement(const mxArray &source, size_t from, mxArray &target, size_t to) {
+  size_t size = elementSize(source.cls);
+  std::memcpy(static_cast<unsigned char *>(target.real) + to * size,
+              static_cast<const unsigned char *>(source.real) + from * size, size);
+  if (source.isComplex) {
+    std::memcpy(static_cast<unsigned char *>(target.imag) + to * size,
+                static_cast<const unsigned char *>(source.imag) + from * size, size);
   }
 }
 
@@ -56,57 +55,29 @@ bool isFullNumeric(const mxArray &array) {
                              array.cls == ArrayClass::Logical);
 }
 
-long double elementValue(const mxArray &array, size_t index, bool imaginary) {
-  const void *data = imaginary ? array.imag : array.real;
-  if (data == nullptr) return 0;
-  switch (array.cls) {
-    case ArrayClass::Double: return readAs<double>(data, index);
-    case ArrayClass::Single: return readAs<float>(data, index);
-    case ArrayClass::Int8: return readAs<int8_t>(data, index);
-    case ArrayClass::Uint8: return readAs<uint8_t>(data, index);
-    case ArrayClass::Int16: return readAs<int16_t>(data, index);
-    case ArrayClass::Uint16: return readAs<uint16_t>(data, index);
-    case ArrayClass::Int32: return readAs<int32_t>(data, index);
-    case ArrayClass::Uint32: return readAs<uint32_t>(data, index);
-    case ArrayClass::Int64: return readAs<int64_t>(data, index);
-    case ArrayClass::Uint64: return readAs<uint64_t>(data, index);
-    case ArrayClass::Char: return readAs<uint16_t>(data, index);
-    case ArrayClass::Logical: return readAs<uint8_t>(data, index);
-    default: return 0;
-  }
+void fill(mxArray &array, double value) {
+  size_t size = elementSize(array.cls), count = standin::numberOfElements(array);
+  unsigned char converted[8];
+  standin::convertValues(ArrayClass::Double, &value, array.cls, converted, 1);
+  auto *data = static_cast<unsigned char *>(array.real);
+  for (size_t i = 0; i < count; ++i) std::memcpy(data + i * size, converted, size);
 }
 
-void setElement(mxArray &array, size_t index, bool imaginary, long double value) {
-  void *data = imaginary ? array.imag : array.real;
-  switch (array.cls) {
-    case ArrayClass::Double: static_cast<double *>(data)[index] = static_cast<double>(value); break;
-    case ArrayClass::Single: static_cast<float *>(data)[index] = static_cast<float>(value); break;
-    case ArrayClass::Int8: storeInteger<int8_t>(data, index, value); break;
-    case ArrayClass::Uint8: storeInteger<uint8_t>(data, index, value); break;
-    case ArrayClass::Int16: storeInteger<int16_t>(data, index, value); break;
-    case ArrayClass::Uint16: storeInteger<uint16_t>(data, index, value); break;
-    case ArrayClass::Int32: storeInteger<int32_t>(data, index, value); break;
-    case ArrayClass::Uint32: storeInteger<uint32_t>(data, index, value); break;
-    case ArrayClass::Int64: storeInteger<int64_t>(data, index, value); break;
-    case ArrayClass::Uint64: storeInteger<uint64_t>(data, index, value); break;
-    case ArrayClass::Char: storeInteger<uint16_t>(data, index, value); break;
-    case ArrayClass::Logical: static_cast<uint8_t *>(data)[index] = value != 0; break;
-    default: break;
-  }
+double realAsDouble(const mxArray &array, size_t index) {
+  double value = 0;
+  size_t size = elementSize(array.cls);
+  standin::convertValues(array.cls, static_cast<const unsigned char *>(array.real) + index * size,
+                         ArrayClass::Double, &value, 1);
+  return value;
 }
 
 ArrayPtr convertClass(const mxArray &array, ArrayClass cls) {
   checkConvertible(array, cls);
+  if (cls == ArrayClass::Logical && holdsNaN(array)) throw LiteralError("logical: NaN cannot be converted");
   ArrayPtr result = makeFull(cls, array.dims, array.isComplex);
   size_t count = standin::numberOfElements(array);
-  for (size_t i = 0; i < count; ++i) {
-    long double real = elementValue(array, i, false);
-    if (cls == ArrayClass::Logical && std::isnan(real)) {
-      throw LiteralError("logical: NaN cannot be converted");
-    }
-    setElement(*result, i, false, real);
-    if (array.isComplex) setElement(*result, i, true, elementValue(array, i, true));
-  }
+  standin::convertValues(array.cls, array.real, cls, result->real, count);
+  if (array.isComplex) standin::convertValues(array.cls, array.imag, cls, result->imag, count);
   return result;
 }
 
@@ -126,30 +97,8 @@ ArrayPtr makeComplex(const mxArray &real, const mxArray &imaginary) {
 }
 
 ArrayPtr sparseFromFull(const mxArray &array) {
-  if ((array.cls != ArrayClass::Double && array.cls != ArrayClass::Logical) || array.isSparse ||
-      array.dims.size() != 2) {
-    throw LiteralError("sparse: needs a full two-dimensional double or logical array");
-  }
-  size_t rows = array.dims[0], columns = array.dims[1];
-  size_t count = rows * columns, nonZeros = 0;
-  for (size_t i = 0; i < count; ++i) {
-    nonZeros += elementValue(array, i, false) != 0 || elementValue(array, i, true) != 0;
-  }
-  ArrayPtr result(standin::createSparse(array.cls, rows, columns, nonZeros, array.isComplex));
-  size_t next = 0;
-  for (size_t column = 0; column < columns; ++column) {
-    result->columnStart[column] = next;
-    for (size_t row = 0; row < rows; ++row) {
-      size_t i = column * rows + row;
-      long double real = elementValue(array, i, false), imaginary = elementValue(array, i, true);
-      if (real == 0 && imaginary == 0) continue;
-      result->rowIndex[next] = row;
-      setElement(*result, next, false, real);
-      if (array.isComplex) setElement(*result, next, true, imaginary);
-      ++next;
-    }
-  }
-  result->columnStart[columns] = next;
+  ArrayPtr result(standin::sparseFromFull(array));
+  if (!result) throw LiteralError("sparse: needs a full two-dimensional double or logical array");
   return result;
 }
 
@@ -160,9 +109,7 @@ ArrayPtr fullFromSparse(const mxArray &array) {
     size_t end = std::min(array.columnStart[column + 1], array.nzmax);
     for (size_t k = array.columnStart[column]; k < end; ++k) {
       if (array.rowIndex[k] >= rows) continue;
-      size_t i = column * rows + array.rowIndex[k];
-      setElement(*result, i, false, elementValue(array, k, false));
-      if (array.isComplex) setElement(*result, i, true, elementValue(array, k, true));
+      copyElement(array, k, *result, column * rows + array.rowIndex[k]);
     }
   }
   return result;

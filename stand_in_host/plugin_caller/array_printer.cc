@@ -3,6 +3,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <functional>
 
 #include "array_builders.h"
@@ -29,16 +30,32 @@ std::string shortestText(T value) {
   return std::string(buffer, result.ptr);
 }
 
-std::string integerText(long double value) {
-  if (value < 0) return std::to_string(static_cast<long long>(value));
-  return std::to_string(static_cast<unsigned long long>(value));
+template <typename T>
+T valueAt(const void *data, size_t index) {
+  return static_cast<const T *>(data)[index];
+}
+
+// Integers of every class print exactly: each converts without loss to
+// int64 (the signed classes) or uint64 (the others).
+std::string integerText(ArrayClass cls, const void *data, size_t index) {
+  const unsigned char *element = static_cast<const unsigned char *>(data) + index * elementSize(cls);
+  bool isSigned = cls == ArrayClass::Int8 || cls == ArrayClass::Int16 || cls == ArrayClass::Int32 ||
+                  cls == ArrayClass::Int64;
+  if (isSigned) {
+    int64_t value = 0;
+    standin::convertValues(cls, element, ArrayClass::Int64, &value, 1);
+    return std::to_string(value);
+  }
+  uint64_t value = 0;
+  standin::convertValues(cls, element, ArrayClass::Uint64, &value, 1);
+  return std::to_string(value);
 }
 
 std::string numberText(const mxArray &array, size_t index, bool imaginary) {
-  long double value = builders::elementValue(array, index, imaginary);
-  if (array.cls == ArrayClass::Double) return shortestText(static_cast<double>(value));
-  if (array.cls == ArrayClass::Single) return shortestText(static_cast<float>(value));
-  return integerText(value);
+  const void *data = imaginary ? array.imag : array.real;
+  if (array.cls == ArrayClass::Double) return shortestText(valueAt<double>(data, index));
+  if (array.cls == ArrayClass::Single) return shortestText(valueAt<float>(data, index));
+  return integerText(array.cls, data, index);
 }
 
 // Lays elements out as [a b; c d], or as the empty and N-d forms, with the
@@ -87,7 +104,7 @@ std::string quotedText(const mxArray &array) {
   if (!row && !empty) return "";
   std::string text = "'";
   for (size_t i = 0; i < standin::numberOfElements(array); ++i) {
-    long double code = builders::elementValue(array, i, false);
+    uint16_t code = valueAt<uint16_t>(array.real, i);
     if (code < 32 || code > 126) return "";
     text += static_cast<char>(code);
     if (code == '\'') text += '\'';
@@ -101,7 +118,7 @@ std::string formatFull(const mxArray &array) {
     if (!quoted.empty()) return quoted;
   }
   if (array.cls == ArrayClass::Logical && standin::numberOfElements(array) == 1 && array.dims.size() == 2) {
-    return builders::elementValue(array, 0, false) != 0 ? "true" : "false";
+    return valueAt<uint8_t>(array.real, 0) != 0 ? "true" : "false";
   }
   if (array.isComplex) {
     return "complex(" + formatNumbers(array, false) + ", " + formatNumbers(array, true) + ")";
@@ -150,3 +167,5 @@ std::string formatArray(const mxArray &array) {
   if (builders::isFullNumeric(array)) return formatFull(array);
   return "<" + dimsList(array.dims, "x") + " " + className(array.cls) + ">";
 }
+
+std::string formatNumber(double value) { return shortestText(value); }

@@ -15,5 +15,7 @@
 #include "mx_array.h"
 
 std::string formatArray(const mxArray &array);
+// A double in the shortest form that reads back to it; NaN, Inf, -Inf.
+std::string formatNumber(double value);
 
 #endif

@@ -5,6 +5,7 @@
 #include <map>
 
 #include "array_builders.h"
+#include "array_printer.h"
 #include "literal_error.h"
 #include "literal_syntax.h"
 
@@ -29,8 +30,8 @@ std::string charText(const mxArray &array) {
   std::string text;
   size_t count = standin::numberOfElements(array);
   for (size_t i = 0; i < count; ++i) {
-    // A code unit (0 to 65535) wraps into a char; a double above 127 would not convert.
-    text += static_cast<char>(static_cast<uint16_t>(builders::elementValue(array, i, false)));
+    // A code unit (0 to 65535) wraps into a char.
+    text += static_cast<char>(static_cast<const uint16_t *>(array.real)[i]);
   }
   return text;
 }
@@ -45,18 +46,19 @@ void requireCount(const std::string &name, const Arguments &arguments, size_t co
   }
 }
 
-size_t dimensionFrom(const std::string &name, const mxArray &array, size_t index) {
-  long double value = builders::elementValue(array, index, false);
-  if (value < 0 || value != std::floor(value) || value > INT32_MAX) {
-    throw LiteralError(name + ": a dimension must be a non-negative integer");
-  }
-  return static_cast<size_t>(value);
+// A dimension as written: an integer, where a negative one counts as 0.
+double dimensionFrom(const std::string &name, const mxArray &array, size_t index) {
+  double value = builders::realAsDouble(array, index);
+  if (value != std::floor(value)) throw LiteralError(name + ": a dimension must be an integer");  // NaN too
+  return value < 0 ? 0 : value;
 }
 
 // Dimensions as MATLAB's zeros takes them: none (1-by-1), one n (n-by-n),
-// one vector, or one scalar each.
+// one vector, or one scalar each; at most kMaxDimensions of them.
+constexpr size_t kMaxDimensions = 64;
+
 std::vector<size_t> dimensionsFrom(const std::string &name, const Arguments &arguments, size_t first) {
-  std::vector<size_t> dims;
+  std::vector<double> written;
   for (size_t i = first; i < arguments.size(); ++i) {
     const mxArray &array = *arguments[i].array;
     bool real = builders::isFullNumeric(array) && array.cls != ArrayClass::Char && !array.isComplex;
@@ -65,14 +67,38 @@ std::vector<size_t> dimensionsFrom(const std::string &name, const Arguments &arg
     if (!real || (count != 1 && !vector)) {
       throw LiteralError(name + ": dimensions must be real numbers, one each or one row of them");
     }
-    for (size_t k = 0; k < count; ++k) dims.push_back(dimensionFrom(name, array, k));
+    if (count > kMaxDimensions - written.size()) {
+      throw LiteralError(name + ": a size has at most " + std::to_string(kMaxDimensions) + " dimensions here");
+    }
+    for (size_t k = 0; k < count; ++k) written.push_back(dimensionFrom(name, array, k));
   }
-  if (dims.empty()) dims = {1, 1};
-  if (dims.size() == 1) dims.push_back(dims[0]);
+  if (written.empty()) written = {1, 1};
+  if (written.size() == 1) written.push_back(written[0]);
+  std::vector<size_t> dims;
+  for (double d : written) {
+    if (d > double(builders::kMaxCount)) {
+      std::string size;
+      for (double each : written) size += (size.empty() ? "" : "x") + formatNumber(each);
+      throw LiteralError(name + ": size " + size + " is too large: an array may hold at most 2 GiB of data here, " +
+                         "and each dimension at most " + std::to_string(builders::kMaxCount));
+    }
+    dims.push_back(static_cast<size_t>(d));
+  }
   return dims;
 }
 
-ArrayPtr filled(const std::string &name, Arguments &arguments) {
+// The value that zeros, ones, true, false, NaN and Inf fill their arrays with.
+bool fillValue(const std::string &name, double &value) {
+  static const std::map<std::string, double> values{
+      {"zeros", 0}, {"ones", 1}, {"true", 1}, {"false", 0}, {"NaN", NAN}, {"nan", NAN}, {"Inf", INFINITY},
+      {"inf", INFINITY}};
+  auto found = values.find(name);
+  if (found == values.end()) return false;
+  value = found->second;
+  return true;
+}
+
+ArrayPtr filled(const std::string &name, double value, Arguments &arguments) {
   ArrayClass cls = name == "true" || name == "false" ? ArrayClass::Logical : ArrayClass::Double;
   if (cls == ArrayClass::Double && !arguments.empty() && isCharRow(*arguments.back().array)) {
     std::string requested = charText(*arguments.back().array);
@@ -81,13 +107,15 @@ ArrayPtr filled(const std::string &name, Arguments &arguments) {
       throw LiteralError(name + ": '" + requested + "' is not a numeric class");
     }
     cls = found->second;
+    if (std::isnan(value) || std::isinf(value)) {
+      if (cls != ArrayClass::Double && cls != ArrayClass::Single) {
+        throw LiteralError(name + ": the class must be 'double' or 'single', not '" + requested + "'");
+      }
+    }
     arguments.pop_back();
   }
   ArrayPtr array = builders::makeFull(cls, dimensionsFrom(name, arguments, 0), false);
-  if (name == "ones" || name == "true") {
-    size_t count = standin::numberOfElements(*array);
-    for (size_t i = 0; i < count; ++i) builders::setElement(*array, i, false, 1);
-  }
+  if (value != 0) builders::fill(*array, value);
   return array;
 }
 
@@ -124,7 +152,8 @@ ArrayPtr structure(const Arguments &arguments) {
 }  // namespace
 
 ArrayPtr applyCall(const std::string &name, Arguments &arguments) {
-  if (name == "zeros" || name == "ones" || name == "true" || name == "false") return filled(name, arguments);
+  double value = 0;
+  if (fillValue(name, value)) return filled(name, value, arguments);
   auto conversion = conversionClasses().find(name);
   if (conversion != conversionClasses().end()) return converted(name, conversion->second, arguments);
   if (name == "complex") {

@@ -15,10 +15,11 @@ namespace {
 
 constexpr int kMaxDepth = 64;
 
-// One element of a [ ] matrix as written.
+// One element of a [ ] matrix as written: a number, true or false, or text.
 struct Element {
   std::string real, imaginary;
   bool logical = false;
+  std::optional<std::string> text;
 };
 
 bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
@@ -51,7 +52,7 @@ class Parser {
     if (c == '\'') return {parseString(), std::nullopt};
     if (c == '"') in_.fail("double-quoted strings are not supported: write 'text'");
     if (std::isalpha(static_cast<unsigned char>(c))) return parseName(depth, inList);
-    if (startsNumber(c)) return fromElements({{parseNumberElement(inList)}});
+    if (startsNumber(c)) return parseNumberOrRange(inList);
     if (in_.atEnd()) in_.fail("a value is missing");
     in_.fail(std::string("unexpected '") + c + "'");
   }
@@ -62,9 +63,9 @@ class Parser {
     in_.skipSpaces();
     if (in_.peek() == '(') return {parseCall(name, depth), std::nullopt};
     if (name == "true" || name == "false") return fromElements({{logicalElement(name)}});
-    if (name == "Inf" || name == "inf" || name == "NaN" || name == "nan") {
+    if (isNumberWord(name)) {
       in_.rewind(start);
-      return fromElements({{parseNumberElement(inList)}});
+      return parseNumberOrRange(inList);
     }
     in_.rewind(start);
     in_.fail("unknown name '" + name + "'");
@@ -84,6 +85,32 @@ class Parser {
     return applyCall(name, arguments);
   }
 
+  // A number, or start:end or start:step:end of real numbers.
+  Parsed parseNumberOrRange(bool inList) {
+    std::vector<Element> parts{parseNumberElement(inList)};
+    size_t end = in_.position();
+    in_.skipSpaces();
+    while (in_.accept(':')) {
+      if (parts.size() == 3) in_.fail("a range has at most three parts (start:step:end)");
+      in_.skipSpaces();
+      if (!startsNumber(in_.peek()) && !std::isalpha(static_cast<unsigned char>(in_.peek()))) {
+        in_.fail("a number is expected after ':'");
+      }
+      parts.push_back(parseNumberElement(inList));
+      end = in_.position();
+      in_.skipSpaces();
+    }
+    in_.rewind(end);
+    if (parts.size() == 1) return fromElements({{parts[0]}});
+    double values[3];
+    for (size_t i = 0; i < parts.size(); ++i) {
+      if (!parts[i].imaginary.empty()) throw LiteralError("a range takes real numbers");
+      values[i] = numberValue(parts[i].real);
+    }
+    if (parts.size() == 2) return {builders::makeRange(values[0], 1, values[1]), std::nullopt};
+    return {builders::makeRange(values[0], values[1], values[2]), std::nullopt};
+  }
+
   static Element logicalElement(const std::string &name) {
     Element element;
     element.real = name == "true" ? "1" : "0";
@@ -99,10 +126,12 @@ class Parser {
       std::string word;
       while (std::isalpha(static_cast<unsigned char>(in_.peek(word.size())))) word += in_.peek(word.size());
       // "Infi" and "NaNj": the unit may follow directly.
-      if (word.size() == 4 && (word.back() == 'i' || word.back() == 'j')) word.pop_back();
-      if (word != "Inf" && word != "inf" && word != "NaN" && word != "nan") {
-        in_.fail("a number is expected");
+      bool unitFollows = word.size() == 4 && (word.back() == 'i' || word.back() == 'j');
+      if (unitFollows && (word.compare(0, 3, "Inf") == 0 || word.compare(0, 3, "inf") == 0 ||
+                          word.compare(0, 3, "NaN") == 0 || word.compare(0, 3, "nan") == 0)) {
+        word.pop_back();
       }
+      if (!isNumberWord(word)) in_.fail("a number is expected");
       in_.advance(word.size());
       return std::string(in_.slice(start));
     }
@@ -168,9 +197,13 @@ class Parser {
           continue;
         }
         in_.rewind(start);
-        if (name != "Inf" && name != "inf" && name != "NaN" && name != "nan") {
-          in_.fail("only numbers, true and false may stand inside [ ]");
-        }
+        if (!isNumberWord(name)) in_.fail("only numbers, true, false and text may stand inside [ ]");
+      } else if (in_.peek() == '\'') {
+        Element element;
+        element.text = readQuoted();
+        rows.back().push_back(std::move(element));
+        expectListSeparator(']');
+        continue;
       } else if (!startsNumber(in_.peek())) {
         if (in_.atEnd()) in_.fail("']' is missing");
         in_.fail(std::string("unexpected '") + in_.peek() + "' inside [ ]");
@@ -184,11 +217,31 @@ class Parser {
   void expectListSeparator(char close) {
     char c = in_.peek();
     if (isSpace(c) || c == ',' || c == ';' || c == close) return;
+    if (c == ':' && close == ']') in_.fail("a range cannot stand inside [ ]: write it alone, as 1:5");
     if (in_.atEnd()) in_.fail(std::string("'") + close + "' is missing");
     in_.fail(std::string("expected ',', ';' or '") + close + "' but found '" + c + "'");
   }
 
+  // Rows of text elements, each row's texts joined; rows without text left out.
+  static ArrayPtr charMatrixFrom(const std::vector<std::vector<Element>> &rows) {
+    std::vector<std::string> texts;
+    for (const auto &row : rows) {
+      std::string joined;
+      for (const Element &element : row) {
+        if (!element.text) throw LiteralError("[ ] holds either numbers or text, not both");
+        joined += *element.text;
+      }
+      if (!joined.empty()) texts.push_back(std::move(joined));
+    }
+    return builders::makeCharMatrix(texts);
+  }
+
   Parsed fromElements(std::vector<std::vector<Element>> rows) {
+    for (const auto &row : rows) {
+      for (const Element &element : row) {
+        if (element.text) return {charMatrixFrom(rows), std::nullopt};
+      }
+    }
     std::vector<std::vector<Element>> kept;
     for (auto &row : rows) {
       if (!row.empty()) kept.push_back(std::move(row));
@@ -257,7 +310,10 @@ class Parser {
     return builders::makeCell({kept.size(), columns}, std::move(elements));
   }
 
-  ArrayPtr parseString() {
+  ArrayPtr parseString() { return builders::makeCharRow(readQuoted()); }
+
+  // 'text' with '' for a quote inside; the text between the quotes.
+  std::string readQuoted() {
     in_.expect('\'', "'");
     std::string value;
     for (;;) {
@@ -269,7 +325,7 @@ class Parser {
       }
       value += c;
     }
-    return builders::makeCharRow(value);
+    return value;
   }
 
   Scanner in_;

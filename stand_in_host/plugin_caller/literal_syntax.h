@@ -39,7 +39,8 @@ class Scanner {
 bool isIdentifierChar(char c);
 
 // Numbers as written, so that each class converts them from their text:
-// double and single round once, the 64-bit integer classes stay exact.
+// double and single round once, the 64-bit integer classes stay exact. A
+// number may also be written as one of the words of isNumberWord.
 struct NumberMatrix {
   size_t rows = 0, columns = 0;
   std::vector<std::string> real, imaginary;  // row by row; imaginary empty if real
@@ -53,6 +54,11 @@ struct Parsed {
 };
 
 ArrayPtr arrayFromNumbers(const NumberMatrix &numbers, ArrayClass cls);
+
+// True for the words a number may be written as: Inf, inf, NaN, nan, pi, eps.
+bool isNumberWord(std::string_view word);
+// The double a number as written reads as ([+-] and digits, or a word).
+double numberValue(const std::string &text);
 
 // Applies the named call to its arguments; throws LiteralError for an
 // unknown name or unfit arguments.
