@@ -97,7 +97,7 @@ bool placeData(const FileBytes &file, Record &record) {
 }
 
 
-bool refuse(std::string *why, const char *format, ...) __attribute__((format(printf, 2, 3)));
+bool refuse(std::string *why, const char *format, ...) TEXT_FORMAT(2, 3);
 bool refuse(std::string *why, const char *format, ...) {
   if (why == nullptr) return false;
   va_list arguments;

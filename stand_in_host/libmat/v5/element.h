@@ -9,6 +9,8 @@
 #include <functional>
 #include <string>
 
+#include "common/text_format.h"
+
 #include "v5/stream.h"
 
 namespace mat_v5 {
@@ -51,7 +53,7 @@ struct Span {
 
 // Records `what` as the fault of the span's check, if it has one and no
 // fault yet; returns false, for failing with.
-bool fault(const Span &span, const char *format, ...) __attribute__((format(printf, 2, 3)));
+bool fault(const Span &span, const char *format, ...) TEXT_FORMAT(2, 3);
 
 struct Tag {
   uint32_t type = 0;
