@@ -5,10 +5,12 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 build=build/fuzz
 cmake --preset fuzz >/dev/null
-cmake --build --preset fuzz --target diagnosis_fuzzer literal_parser_fuzzer v73_plan_fuzzer
+cmake --build --preset fuzz --target diagnosis_fuzzer literal_parser_fuzzer v73_plan_fuzzer \
+  explain_fuzzer
 [ -d "$build/seeds/mat" ] || fuzz/make_seed_corpus.sh "$build/seeds"
 fuzz/run_fuzzer.sh "$build" diagnosis 40 "$build/corpus-diagnosis" "$build/seeds/mat"
 fuzz/run_fuzzer.sh "$build" literal 20 "$build/corpus-literal" "$build/seeds/literal"
+fuzz/run_fuzzer.sh "$build" explain 20 "$build/corpus-explain" "$build/seeds/mat"
 # The version 7.3 plans with libhdf5 in process: the seeds only, since a
 # mutated file soon crashes libhdf5 itself (long runs: fuzz/run_fuzzer.sh).
 mkdir -p "$build/seeds/v73"

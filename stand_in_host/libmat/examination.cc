@@ -89,6 +89,12 @@ bool writeSalvage(const char *path, const FileExamination &examination, const st
 
 bool salvageFile(const char *path, const FileExamination &examination, const char *outPath,
                  bool overwrite, std::string &why) {
+  bool anyIntact = false;
+  for (const VariableExamination &v : examination.variables) anyIntact = anyIntact || !v.fault.found;
+  if (examination.version == "4" && !anyIntact) {
+    why = "no variable is intact, and a version 4 file cannot be empty";
+    return false;
+  }
   struct stat existing;
   bool exists = stat(outPath, &existing) == 0;
   if (exists && sameFile(path, outPath)) {
@@ -106,6 +112,12 @@ bool salvageFile(const char *path, const FileExamination &examination, const cha
     why = "no file can be created beside the salvaged file";
     return false;
   }
+#if !defined(_WIN32)
+  // The permissions a new file gets, not mkstemp's private ones.
+  mode_t mask = umask(0);
+  umask(mask);
+  fchmod(fd, 0666 & ~mask);
+#endif
   ::close(fd);
   bool written = writeSalvage(path, examination, partial, why);
   if (written && std::rename(partial.c_str(), outPath) != 0) {

@@ -232,7 +232,13 @@ bool salvage(const FileBytes &file, const FileHeader &header, const FileExaminat
   }
   uint64_t written = sizeof bytes;
   for (const VariableExamination &v : examination.variables) {
-    if (!v.fault.found) written += v.storedBytes;
+    TopElement element;
+    if (v.fault.found) continue;
+    written += v.storedBytes;
+    if (readTopElement(file, header, v.offset, element) && element.type == kMatrix) {
+      uint64_t padded = 8 + element.nbytes + (8 - element.nbytes % 8) % 8;
+      if (padded > v.storedBytes) written += padded - v.storedBytes;
+    }
   }
   TopElement subsystem;
   bool hasSubsystem = header.subsystemOffset != 0 &&
@@ -245,8 +251,21 @@ bool salvage(const FileBytes &file, const FileHeader &header, const FileExaminat
     std::memset(bytes + kSubsystemAt, ' ', 8);
   }
   bool copied = ::write(out, bytes, sizeof bytes) == static_cast<ssize_t>(sizeof bytes);
+  static const unsigned char kZeros[8] = {0, 0, 0, 0, 0, 0, 0, 0};
   for (const VariableExamination &v : examination.variables) {
-    if (copied && !v.fault.found) copied = file.copyTo(v.offset, v.storedBytes, out);
+    if (!copied || v.fault.found) continue;
+    copied = file.copyTo(v.offset, v.storedBytes, out);
+    // An array element the end of the file cut its padding from gets it
+    // back, so that the element after it in the new file starts where a
+    // reader looks for it.
+    TopElement element;
+    if (copied && readTopElement(file, header, v.offset, element) && element.type == kMatrix) {
+      uint64_t padded = 8 + element.nbytes + (8 - element.nbytes % 8) % 8;
+      if (padded > v.storedBytes) {
+        size_t missing = static_cast<size_t>(padded - v.storedBytes);
+        copied = ::write(out, kZeros, missing) == static_cast<ssize_t>(missing);
+      }
+    }
   }
   if (copied && hasSubsystem) {
     copied = file.copyTo(header.subsystemOffset, subsystem.next - header.subsystemOffset, out);

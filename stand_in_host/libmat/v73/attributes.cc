@@ -97,11 +97,18 @@ bool readStringAttribute(hid_t object, const char *name, std::string &value, boo
                       : readFixedString(attribute.get(), type.get(), value);
 }
 
+bool isPlainInteger(hid_t type) {
+  size_t size = H5Tget_size(type);
+  return (size == 1 || size == 2 || size == 4 || size == 8) && H5Tget_precision(type) == 8 * size &&
+         H5Tget_offset(type) == 0;
+}
+
 bool readCountAttribute(hid_t object, const char *name, uint64_t &value, bool &found) {
   value = 0;
   Id attribute, type;
   if (!openSingleValue(object, name, H5T_INTEGER, attribute, type, found)) return false;
   if (!found) return true;
+  if (!isPlainInteger(type.get())) return false;
   int64_t number = 0;
   if (H5Aread(attribute.get(), H5T_NATIVE_INT64, &number) < 0 || number < 0) return false;
   value = static_cast<uint64_t>(number);

@@ -16,6 +16,11 @@ namespace mat_v73 {
 // variable-length.
 bool readStringAttribute(hid_t object, const char *name, std::string &value, bool &found);
 
+// An integer type of 1, 2, 4 or 8 bytes, every bit of it the number's.
+// libhdf5 converts other integer types (a 7-byte one, bits at an offset)
+// in ways that differ from one run to the next, so they are refused.
+bool isPlainInteger(hid_t type);
+
 // One non-negative integer; 0 when the attribute is absent.
 bool readCountAttribute(hid_t object, const char *name, uint64_t &value, bool &found);
 

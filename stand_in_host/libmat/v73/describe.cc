@@ -33,9 +33,12 @@ ArrayClass classNamed(const std::string &name) {
   return ArrayClass::Object;
 }
 
+// Integers as isPlainInteger allows, floating point of 4 or 8 bytes.
 bool isNumberType(hid_t type) {
   H5T_class_t cls = H5Tget_class(type);
-  return cls == H5T_INTEGER || cls == H5T_FLOAT;
+  size_t size = H5Tget_size(type);
+  return (cls == H5T_INTEGER && isPlainInteger(type)) ||
+         (cls == H5T_FLOAT && (size == 4 || size == 8));
 }
 
 bool isNumberMember(hid_t compound, const char *name) {
@@ -87,7 +90,7 @@ bool readEmptyDims(hid_t dataset, std::vector<size_t> &dims) {
   if (!type.valid() || !space.valid() || H5Tget_class(type.get()) != H5T_INTEGER) return false;
   // A damaged integer type of megabytes would have libhdf5 allocate (and
   // zero) a conversion buffer of that many bytes per stored dimension.
-  if (H5Tget_size(type.get()) > sizeof(uint64_t)) return false;
+  if (!isPlainInteger(type.get())) return false;
   hssize_t count = H5Sget_simple_extent_npoints(space.get());
   if (count < 1 || count > H5S_MAX_RANK) return false;
   std::vector<uint64_t> stored(static_cast<size_t>(count));
