@@ -11,8 +11,7 @@ namespace standin {
 bool countElements(const std::vector<size_t> &dims, size_t &count) {
   size_t total = 1;
   for (size_t d : dims) {
-    if (d != 0 && total > SIZE_MAX / d) return false;
-    total *= d;
+    if (__builtin_mul_overflow(total, d, &total)) return false;
   }
   count = total;
   return true;
@@ -21,8 +20,7 @@ bool countElements(const std::vector<size_t> &dims, size_t &count) {
 bool elementCountFits64(const std::vector<size_t> &dims) {
   uint64_t total = 1;
   for (size_t d : dims) {
-    if (d != 0 && total > UINT64_MAX / d) return false;
-    total *= d;
+    if (__builtin_mul_overflow(total, static_cast<uint64_t>(d), &total)) return false;
   }
   return true;
 }
@@ -41,8 +39,9 @@ namespace {
 
 // The bytes of `count` elements of `size` bytes; throws if they do not fit.
 size_t bytesFor(size_t count, size_t size) {
-  if (size != 0 && count > SIZE_MAX / size) throw std::bad_alloc();
-  return count * size;
+  size_t bytes = 0;
+  if (__builtin_mul_overflow(count, size, &bytes)) throw std::bad_alloc();
+  return bytes;
 }
 
 void *allocateZeroed(size_t count, size_t size) { return allocateZeroedData(bytesFor(count, size)); }

@@ -59,8 +59,7 @@ mwSize mxGetM(const mxArray *array) { return toCount(array->dims[0]); }
 mwSize mxGetN(const mxArray *array) {
   size_t columns = 1;
   for (size_t i = 1; i < array->dims.size(); ++i) {
-    if (array->dims[i] != 0 && columns > SIZE_MAX / array->dims[i]) return toCount(SIZE_MAX);
-    columns *= array->dims[i];
+    if (__builtin_mul_overflow(columns, array->dims[i], &columns)) return toCount(SIZE_MAX);
   }
   return toCount(columns);
 }

@@ -13,6 +13,7 @@ constexpr size_t kLargestPiece = size_t(1) << 20;
 constexpr size_t kDirectRead = size_t(16) << 10;
 constexpr size_t kAhead = size_t(64) << 10;
 constexpr size_t kScratchSize = size_t(16) << 10;  // output that skip() throws away
+constexpr size_t kSkipBuffer = size_t(256) << 10;
 }  // namespace
 
 InflatedRange::InflatedRange(const FileBytes &file, uint64_t offset, uint64_t length,
@@ -161,11 +162,21 @@ bool InflatedRange::read(unsigned char *out, size_t length) {
   return true;
 }
 
+// Large skips (an examination passes over whole arrays) inflate through
+// the workspace's buffer of 256 KiB, small ones through a scratch here.
 bool InflatedRange::skip(uint64_t length) {
   unsigned char scratch[kScratchSize];
+  unsigned char *through = scratch;
+  size_t room = kScratchSize;
+  if (length > kScratchSize) {
+    std::vector<unsigned char> &buffer = workspace_.skipped;
+    if (buffer.size() < kSkipBuffer) buffer.resize(kSkipBuffer);
+    through = buffer.data();
+    room = buffer.size();
+  }
   while (length > 0) {
-    size_t part = static_cast<size_t>(std::min<uint64_t>(length, kScratchSize));
-    if (!read(scratch, part)) return false;
+    size_t part = static_cast<size_t>(std::min<uint64_t>(length, room));
+    if (!read(through, part)) return false;
     length -= part;
   }
   return true;

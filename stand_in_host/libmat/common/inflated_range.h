@@ -30,7 +30,8 @@
 struct InflateWorkspace {
   std::unique_ptr<Inflater> inflater;  // made on first use
   std::vector<unsigned char> input;
-  std::vector<unsigned char> ahead;  // bytes inflated ahead of small reads
+  std::vector<unsigned char> ahead;    // bytes inflated ahead of small reads
+  std::vector<unsigned char> skipped;  // where large skips inflate to
   // The file is read from several threads at once: input goes around the
   // file's read-ahead window, which is not shared.
   bool fileShared = false;
