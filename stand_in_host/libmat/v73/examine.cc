@@ -1,5 +1,7 @@
 #include "v73/examine.h"
 
+#include <sys/resource.h>
+
 #include <memory>
 #include <vector>
 
@@ -7,14 +9,24 @@
 #include "v73/array_from_plan.h"
 #include "v73/examine_header.h"
 #include "v73/plan_source.h"
+#include "v73/reader_limits.h"
 
 namespace mat_v73 {
 
 namespace {
 
 // A reader process that crashes on a damaged variable is started again for
-// the next one, this many times at most.
+// the next one, this many times at most, and only while the reader
+// processes together have used less CPU time than one may use.
 constexpr int kMostRestarts = 8;
+
+// CPU seconds used by the reader processes that have ended.
+double readersCpuSeconds() {
+  rusage usage;
+  if (getrusage(RUSAGE_CHILDREN, &usage) != 0) return 0;
+  return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec +
+         (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
 
 std::unique_ptr<PlanSource> openSource(const char *path, uint64_t fileSize) {
   return readsInThisProcess() ? openInThisProcess(path, true)
@@ -80,6 +92,8 @@ bool examine(const char *path, const FileBytes &file, FileExamination &examinati
     return true;
   }
   int restarts = 0;
+  double cpuBefore = readersCpuSeconds();
+  double cpuAllowed = static_cast<double>(readerCpuSeconds(file.size()));
   for (uint64_t index = 0; index < names.size(); ++index) {
     VariableExamination v;
     v.index = index;
@@ -88,7 +102,9 @@ bool examine(const char *path, const FileBytes &file, FileExamination &examinati
     examineVariable(*source, file, index, v);
     examination.variables.push_back(v);
     if (source->alive()) continue;
-    if (++restarts > kMostRestarts || !(source = openSource(path, file.size()))) {
+    source.reset();  // ends and waits for the reader process
+    if (++restarts > kMostRestarts || readersCpuSeconds() - cpuBefore >= cpuAllowed ||
+        !(source = openSource(path, file.size()))) {
       examination.stop.found = true;
       examination.stop.what = formatText(
           "libhdf5 ended %d times on damaged variables; the variables after %s are not examined",
