@@ -21,12 +21,6 @@ ProcessResult explain(const std::vector<std::string> &arguments) {
   return runProcess(argv);
 }
 
-std::string joined(const std::vector<std::string> &arguments) {
-  std::string text;
-  for (const std::string &argument : arguments) text += argument + " ";
-  return text;
-}
-
 struct Refusal {
   std::vector<std::string> arguments;
   std::string message;  // standard error, without the "kestrum-explain: " before it
