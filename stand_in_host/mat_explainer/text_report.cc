@@ -76,6 +76,13 @@ const bool kRightAligned[kColumns] = {true, false, true, false, false, false, fa
 
 using Row = std::vector<std::string>;
 
+// The characters of an escaped cell: its bytes but UTF-8 continuation bytes.
+size_t width(const std::string &cell) {
+  size_t characters = 0;
+  for (char c : cell) characters += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+  return characters;
+}
+
 Row variableRow(const VariableExamination &variable) {
   Row row(kColumns);
   row[kIndex] = std::to_string(variable.index);
@@ -99,7 +106,7 @@ void addRow(std::string &report, const Row &row, const std::vector<size_t> &widt
   std::string line;
   for (size_t column = 0; column < kColumns; ++column) {
     const std::string &cell = row[column];
-    const size_t padding = cell.size() < widths[column] ? widths[column] - cell.size() : 0;
+    const size_t padding = width(cell) < widths[column] ? widths[column] - width(cell) : 0;
     if (column != 0) line += "  ";
     if (kRightAligned[column]) line.append(padding, ' ');
     line += cell;
@@ -113,11 +120,11 @@ void addVariables(std::string &report, const std::vector<VariableExamination> &v
   Row headings(kHeadings, kHeadings + kColumns);
   std::vector<Row> rows;
   std::vector<size_t> widths;
-  for (const std::string &heading : headings) widths.push_back(heading.size());
+  for (const std::string &heading : headings) widths.push_back(width(heading));
   for (const VariableExamination &variable : variables) {
     rows.push_back(variableRow(variable));
     for (size_t column = 0; column < kColumns; ++column) {
-      widths[column] = std::max(widths[column], std::min(rows.back()[column].size(), kWidestColumn));
+      widths[column] = std::max(widths[column], std::min(width(rows.back()[column]), kWidestColumn));
     }
   }
   addRow(report, headings, widths);

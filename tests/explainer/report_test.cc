@@ -133,6 +133,11 @@ TEST(TextReportTest, TextFromTheFileIsWrittenAsData) {
                             "damaged:              \\x0d\\x0a\n"}) {
     EXPECT_NE(report.find(shown), std::string::npos) << shown << "\n" << report;
   }
+  // Columns line up by characters, not bytes.
+  const std::string aligned = textReport(namedVariables({"caf\xc3\xa9", "cafe"}));
+  for (const char *row : {"  caf\xc3\xa9  double  ", "  cafe  double  "}) {
+    EXPECT_NE(aligned.find(row), std::string::npos) << row << "\n" << aligned;
+  }
 }
 
 TEST(JsonReportTest, DamagedFileWithEveryKindOfField) {
