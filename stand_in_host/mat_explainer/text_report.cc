@@ -135,10 +135,11 @@ void addVariables(std::string &report, const std::vector<VariableExamination> &v
   }
 }
 
+// "at offset 0x1C0, at inflated byte 120", as far as the place is known.
 std::string placeText(const Fault &fault) {
   std::string text;
-  if (fault.placed) text += " at offset " + hexOffset(fault.at);
-  if (fault.inInflated) text += std::string(fault.placed ? "," : "") + " at inflated byte " + std::to_string(fault.inflatedAt);
+  if (fault.placed) text += "at offset " + hexOffset(fault.at);
+  if (fault.inInflated) text += (text.empty() ? "" : ", ") + std::string("at inflated byte ") + std::to_string(fault.inflatedAt);
   return text;
 }
 
@@ -146,12 +147,9 @@ std::string reasonText(const Fault &fault) {
   return fault.what.empty() ? "no reason given" : escapedText(fault.what);
 }
 
-std::string stopText(const Fault &stop) {
-  std::string text = "locating stopped: " + reasonText(stop);
-  if (stop.placed) text += "; nothing after offset " + hexOffset(stop.at) + " can be located";
-  if (stop.inInflated) text += " (at inflated byte " + std::to_string(stop.inflatedAt) + ")";
-  return text;
-}
+// The examination's words say why and what could not be located; the
+// summary's "not located" line gives the offset.
+std::string stopText(const Fault &stop) { return "locating stopped: " + reasonText(stop); }
 
 std::string salvageText(const SalvageOutcome &salvage, uint64_t variables) {
   const std::string out = escapedText(salvage.outPath);
@@ -186,7 +184,10 @@ std::string hexOffset(uint64_t offset) {
   return "0x" + digits;
 }
 
-std::string faultText(const Fault &fault) { return "damaged: " + reasonText(fault) + placeText(fault); }
+std::string faultText(const Fault &fault) {
+  const std::string place = placeText(fault);
+  return "damaged" + (place.empty() ? "" : " " + place) + ": " + reasonText(fault);
+}
 
 std::string textReport(const Explanation &explanation) {
   const FileExamination &examination = explanation.examination;

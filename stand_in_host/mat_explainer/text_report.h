@@ -15,8 +15,9 @@ std::string textReport(const Explanation &explanation);
 // "0x1C0": a byte offset as the reports write it.
 std::string hexOffset(uint64_t offset);
 
-// "damaged: REASON at offset 0x1C0, at inflated byte 120", or the words
-// alone as far as the place is not known.
+// "damaged at offset 0x1C0, at inflated byte 120: REASON", the place given
+// as far as it is known ("damaged: REASON" when it is not). The place comes
+// first, apart from the reason, whose own words may speak of other places.
 std::string faultText(const Fault &fault);
 
 #endif

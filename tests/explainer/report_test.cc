@@ -29,15 +29,15 @@ TEST(TextReportTest, DamagedFileWithEveryKindOfField) {
             "       intact\n"
             "    1  0x138            400  plain                     beta        logical  10x10  logical, sparse (5 st"
             "ored)  damaged\n"
-            "       damaged: column starts not rising at column 7 at offset 0x1C0\n"
+            "       damaged at offset 0x1C0: column starts not rising at column 7\n"
             "    2  0x2C8           9000  deflate                   (not read)  -        -      -                    "
             "       damaged\n"
-            "       damaged: the compressed stream ends early at offset 0x2D0, at inflated byte 120\n"
+            "       damaged at offset 0x2D0, at inflated byte 120: the compressed stream ends early\n"
             "    3  0x25F0          2384  plain                     gamma       char     1x5    -                    "
             "       intact\n"
             "\n"
-            "locating stopped: element 4's size runs past the end of the file; nothing after offset 0x2F40 can be "
-            "located\n"
+            "locating stopped: the element at offset 0x2f40 runs past the end of the file; nothing from offset "
+            "0x2f40 on can be located\n"
             "\n"
             "salvage:              salvaged 2 of 4 variables into saved.mat\n"
             "summary:              4 variables, 2 intact\n"
@@ -82,9 +82,9 @@ TEST(TextReportTest, AFaultIsPlacedAsFarAsItsPlaceIsKnown) {
     bool inInflated;
     const char *text;
   } cases[] = {
-      {"bad tag", true, false, "damaged: bad tag at offset 0xABC"},
-      {"bad tag", true, true, "damaged: bad tag at offset 0xABC, at inflated byte 77"},
-      {"bad tag", false, true, "damaged: bad tag at inflated byte 77"},
+      {"bad tag", true, false, "damaged at offset 0xABC: bad tag"},
+      {"bad tag", true, true, "damaged at offset 0xABC, at inflated byte 77: bad tag"},
+      {"bad tag", false, true, "damaged at inflated byte 77: bad tag"},
       {"bad tag", false, false, "damaged: bad tag"},
       {"", false, false, "damaged: no reason given"},
       {"name \x1b]0;owned\x07", false, false, "damaged: name \\x1b]0;owned\\x07"},
@@ -155,7 +155,7 @@ TEST(JsonReportTest, DamagedFileWithEveryKindOfField) {
     {"index": 2, "offset": 712, "storedBytes": 9000, "storage": "deflate", "inflatedBytes": null, "described": false, "name": null, "className": null, "dims": null, "global": false, "complex": false, "logical": false, "sparse": false, "storedValues": 0, "fault": {"what": "the compressed stream ends early", "at": 720, "inflatedAt": 120}},
     {"index": 3, "offset": 9712, "storedBytes": 2384, "storage": "plain", "inflatedBytes": null, "described": true, "name": "gamma", "className": "char", "dims": [1, 5], "global": false, "complex": false, "logical": false, "sparse": false, "storedValues": 0, "fault": null}
   ],
-  "stop": {"what": "element 4's size runs past the end of the file", "at": 12096, "inflatedAt": null},
+  "stop": {"what": "the element at offset 0x2f40 runs past the end of the file; nothing from offset 0x2f40 on can be located", "at": 12096, "inflatedAt": null},
   "summary": {"variables": 4, "intact": 2, "damaged": ["beta", "variable 2 (no name read)"]},
   "salvage": {"output": "saved.mat", "written": true, "salvaged": 2, "reason": null}
 }

@@ -63,7 +63,9 @@ Explanation damagedVersion5() {
   describe(gamma, "gamma", "char", {1, 5});
 
   x.examination.variables = {alpha, beta, third, gamma};
-  x.examination.stop = fault("element 4's size runs past the end of the file", true, 0x2F40);
+  x.examination.stop = fault(
+      "the element at offset 0x2f40 runs past the end of the file; nothing from offset 0x2f40 on can be located",
+      true, 0x2F40);
   x.salvageAsked = true;
   x.salvage.outPath = "saved.mat";
   x.salvage.written = true;
