@@ -36,3 +36,4 @@ endfunction()
 
 add_written_man_page(kestrum)
 add_help2man_page(call_plugin)
+add_help2man_page(kestrum-explain)

@@ -1,6 +1,6 @@
 # Installation (cmake --install) and the Debian packages (cpack -G DEB).
 # Under the prefix:
-#   bin/                   kestrum, call_plugin
+#   bin/                   kestrum, call_plugin, kestrum-explain
 #   lib/                   the stand-in host's libmx, libmat and libmex
 #   lib/kestrum/           the plug-ins vandrel.mexa64 and quenvor.mexa64
 #   libexec/               mat_v73_reader, libmat's version 7.3 reader process
@@ -35,11 +35,11 @@ function(use_installed_libraries dir)
   set_target_properties(${ARGN} PROPERTIES INSTALL_RPATH "${run_path}")
 endfunction()
 
-use_installed_libraries(${CMAKE_INSTALL_BINDIR} kestrum call_plugin)
+use_installed_libraries(${CMAKE_INSTALL_BINDIR} kestrum call_plugin kestrum-explain)
 use_installed_libraries(${CMAKE_INSTALL_LIBDIR} mat mex)  # both use libmx
 use_installed_libraries(${PLUGIN_INSTALL_DIR} vandrel quenvor)
 
-install(TARGETS kestrum call_plugin RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS kestrum call_plugin kestrum-explain RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 # On Windows the DLLs go beside the programs (RUNTIME), with their import
 # libraries in lib (ARCHIVE).
 install(TARGETS mx mat mex

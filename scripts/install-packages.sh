@@ -11,8 +11,9 @@ set -euo pipefail
 build_packages=(cmake ninja-build g++ pkg-config zlib1g-dev libisal-dev libhdf5-dev
   googletest libgtest-dev libbenchmark-dev libmatio-dev help2man)
 # dpkg-dev and file: cpack's Debian packages (dpkg-shlibdeps); groff-base:
-# the install test's check of the manual pages.
-test_packages=(matio-tools python3-h5py python3-numpy python3-scipy octave liboctave-dev valgrind
+# the install test's check of the manual pages; python3-jsonschema: the check
+# of kestrum-explain's JSON report against its schema.
+test_packages=(matio-tools python3-h5py python3-numpy python3-scipy python3-jsonschema octave liboctave-dev valgrind
   g++-mingw-w64-i686 libz-mingw-w64-dev wine wine32:i386
   clang libclang-rt-14-dev
   dpkg-dev file groff-base)

@@ -19,9 +19,7 @@ namespace {
 constexpr int kPluginError = 1;
 constexpr int kUsageError = 2;
 
-const char kVersionText[] =
-    "call_plugin " PROJECT_VERSION_TEXT "\n"
-    "Copyright (C) the kestrum developers. MIT License: free to use, change and share; no warranty.\n";
+const char kVersionText[] = "call_plugin " PROJECT_VERSION_TEXT "\n" PROJECT_LICENCE_TEXT;
 
 int usageError(const std::string &message) {
   std::fprintf(stderr, "call_plugin: %s\nTry 'call_plugin --help'.\n", message.c_str());

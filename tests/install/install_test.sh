@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs the build into a fresh prefix and checks the installed tree:
-# exactly the expected files; kestrum and call_plugin run from another
-# directory with LD_LIBRARY_PATH unset; call_plugin --version and the
+# exactly the expected files; kestrum, call_plugin and kestrum-explain run
+# from another directory with LD_LIBRARY_PATH unset, kestrum-explain's
+# manual page is there; call_plugin --version and the
 # CHANGELOG's top entry give the project's version; the manual pages, the
 # README and the Octave help files name every failure message and error
 # identifier that the sources print; Octave runs the installed MEX file and
@@ -36,6 +37,7 @@ fi
 expected_files() {
   echo "$BINDIR/kestrum"
   echo "$BINDIR/call_plugin"
+  echo "$BINDIR/kestrum-explain"
   for library in mx mat mex; do echo "$LIBDIR/lib$library.so"; done
   for plugin in vandrel quenvor; do echo "$LIBDIR/kestrum/$plugin.mexa64"; done
   [ "$HAVE_V73_READER" = 1 ] && echo "$LIBEXECDIR/mat_v73_reader"
@@ -96,6 +98,20 @@ version_line=$("$call_plugin" --version | head -n 1)
 changelog_entry=$(grep -m 1 '^## ' "$prefix/$DATADIR/doc/kestrum/CHANGELOG.md")
 [ "$changelog_entry" = "## $PROJECT_VERSION" ] ||
   fail "the CHANGELOG's top entry is '$changelog_entry', not '## $PROJECT_VERSION'"
+
+section "installed kestrum-explain"
+version_line=$("$prefix/$BINDIR/kestrum-explain" --version | head -n 1)
+[ "$version_line" = "kestrum-explain $PROJECT_VERSION" ] ||
+  fail "kestrum-explain --version begins '$version_line', not 'kestrum-explain $PROJECT_VERSION'"
+# Its page is written by help2man, as call_plugin's is.
+if [[ " $MAN_PAGES " == *" call_plugin "* ]]; then
+  page=$prefix/$MANDIR/man1/kestrum-explain.1
+  if [ ! -f "$page" ]; then
+    fail "no manual page kestrum-explain.1"
+  else
+    grep -qF -- '\-\-salvage' "$page" || fail "kestrum-explain.1 does not describe --salvage"
+  fi
+fi
 
 section "manual pages"
 for page in $MAN_PAGES; do

@@ -21,12 +21,6 @@ ProcessResult callPlugin(const std::vector<std::string> &arguments) {
 
 std::string plugin(const std::string &name) { return std::string(PLUGIN_DIR) + "/" + name + ".mexa64"; }
 
-std::string joined(const std::vector<std::string> &arguments) {
-  std::string text;
-  for (const std::string &argument : arguments) text += argument + " ";
-  return text;
-}
-
 struct RunCase {
   std::vector<std::string> arguments;
   int status;

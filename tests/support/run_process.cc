@@ -143,3 +143,9 @@ std::string describe(const ProcessResult &result) {
                                            : "did not run";
   return how + "; stderr: [" + result.err + "]";
 }
+
+std::string joined(const std::vector<std::string> &arguments) {
+  std::string text;
+  for (const std::string &argument : arguments) text += argument + " ";
+  return text;
+}

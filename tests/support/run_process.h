@@ -39,4 +39,7 @@ ProcessResult runProcess(const std::vector<std::string> &argv,
 // A one-line summary for failure messages: how it ended and its stderr.
 std::string describe(const ProcessResult &result);
 
+// Arguments joined by spaces, to name a run in failure messages.
+std::string joined(const std::vector<std::string> &arguments);
+
 #endif
