@@ -26,6 +26,48 @@ ProcessResult runKestrumOn(const std::string &path) {
   return runProcess({KESTRUM_PATH, path}, options);
 }
 
+ProcessResult runExplainOn(const std::string &path) {
+  ProcessOptions options;
+  options.timeoutSeconds = kWatchdogSeconds;
+  return runProcess({EXPLAIN_PATH, path}, options);
+}
+
+namespace {
+
+::testing::AssertionResult withinBounds(const ProcessResult &run, uint64_t fileBytes) {
+#if CHECK_RESOURCES
+  uint64_t peakLimit = kBaseBytes + kBytesPerFileByte * fileBytes;
+  if (run.cpuSeconds > kCpuSecondsLimit || run.peakBytes > peakLimit) {
+    return ::testing::AssertionFailure() << run.cpuSeconds << " s of CPU time, peak of "
+                                         << run.peakBytes << " bytes (limit " << peakLimit << ")";
+  }
+#else
+  (void)run;
+  (void)fileBytes;
+#endif
+  return ::testing::AssertionSuccess();
+}
+
+}  // namespace
+
+::testing::AssertionResult explainedAlike(const ProcessResult &explain,
+                                          const ProcessResult &kestrum, uint64_t fileBytes) {
+  if (!explain.exited) return ::testing::AssertionFailure() << describe(explain);
+  bool agrees = kestrum.status == 0 ? explain.status == 0
+                                    : explain.status == 1 || explain.status == 2;
+  if (!agrees) {
+    return ::testing::AssertionFailure() << "kestrum-explain exited with " << explain.status
+                                         << ", kestrum with " << kestrum.status << ":\n"
+                                         << explain.out;
+  }
+  if (explain.status == 2 ? explain.err.empty() || !explain.out.empty()
+                          : !explain.err.empty() || explain.out.find("\nsummary:") == std::string::npos) {
+    return ::testing::AssertionFailure() << "status " << explain.status << ", out: " << explain.out
+                                         << "err: " << explain.err;
+  }
+  return withinBounds(explain, fileBytes);
+}
+
 ::testing::AssertionResult heldUp(const ProcessResult &run, const std::string &path,
                                   uint64_t fileBytes) {
   if (!run.exited) return ::testing::AssertionFailure() << describe(run);
@@ -40,16 +82,7 @@ ProcessResult runKestrumOn(const std::string &path) {
   if (!endsWell) {
     return ::testing::AssertionFailure() << "status " << run.status << " after: " << run.out;
   }
-#if CHECK_RESOURCES
-  uint64_t peakLimit = kBaseBytes + kBytesPerFileByte * fileBytes;
-  if (run.cpuSeconds > kCpuSecondsLimit || run.peakBytes > peakLimit) {
-    return ::testing::AssertionFailure() << run.cpuSeconds << " s of CPU time, peak of "
-                                         << run.peakBytes << " bytes (limit " << peakLimit << ")";
-  }
-#else
-  (void)fileBytes;
-#endif
-  return ::testing::AssertionSuccess();
+  return withinBounds(run, fileBytes);
 }
 
 ::testing::AssertionResult refused(const ProcessResult &run, const std::string &path,

@@ -25,4 +25,15 @@ ProcessResult runKestrumOn(const std::string &path);
 ::testing::AssertionResult refused(const ProcessResult &run, const std::string &path,
                                    uint64_t fileBytes);
 
+// Runs kestrum-explain on `path`, as runKestrumOn runs kestrum.
+ProcessResult runExplainOn(const std::string &path);
+
+// kestrum-explain's run agrees with kestrum's on the same file and held up:
+// status 0 (all intact) where kestrum gave a complete report, 1 (damage
+// found) or 2 (not a MAT-file it can open, said on stderr) where kestrum
+// failed; a complete report ending in its summary for 0 and 1; within the
+// same CPU time and memory bounds.
+::testing::AssertionResult explainedAlike(const ProcessResult &explain,
+                                          const ProcessResult &kestrum, uint64_t fileBytes);
+
 #endif

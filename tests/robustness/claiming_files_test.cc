@@ -30,6 +30,7 @@ TEST_P(ClaimingFile, IsRefusedWithinBounds) {
   ASSERT_EQ(stat(path.c_str(), &info), 0) << path << " was not written";
   ProcessResult run = runKestrumOn(path);
   EXPECT_TRUE(refused(run, path, static_cast<uint64_t>(info.st_size)));
+  EXPECT_TRUE(explainedAlike(runExplainOn(path), run, static_cast<uint64_t>(info.st_size)));
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryVersion, ClaimingFile, ::testing::ValuesIn(kClaimingFiles),

@@ -35,6 +35,8 @@ TEST(RegressionFiles, EachGetsAReportWithinBounds) {
     ASSERT_EQ(stat(path.c_str(), &info), 0) << path;
     ProcessResult run = runKestrumOn(path);
     EXPECT_TRUE(heldUp(run, path, static_cast<uint64_t>(info.st_size))) << name;
+    EXPECT_TRUE(explainedAlike(runExplainOn(path), run, static_cast<uint64_t>(info.st_size)))
+        << name;
   }
 }
 

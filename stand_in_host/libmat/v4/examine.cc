@@ -90,13 +90,13 @@ void examine(const FileBytes &file, FileExamination &examination) {
         setFault(v, "cut short: " + why, file.size());
         examination.variables.push_back(v);
         stopAt(examination, offset,
-               formatText("the record at offset 0x%llx runs past the end of the file; nothing from "
-                      "offset 0x%llx on can be located",
+               formatText("the record at offset 0x%llX runs past the end of the file; nothing from "
+                      "offset 0x%llX on can be located",
                       ull(offset), ull(offset)));
       } else {
         stopAt(examination, offset,
-               formatText("the record header at offset 0x%llx cannot be read (%s); nothing from "
-                      "offset 0x%llx on can be located",
+               formatText("the record header at offset 0x%llX cannot be read (%s); nothing from "
+                      "offset 0x%llX on can be located",
                       ull(offset), why.c_str(), ull(offset)));
       }
       return;

@@ -162,8 +162,8 @@ void examineCut(const FileBytes &file, const FileHeader &header, const TopElemen
   v.fault.at = file.size();
   examination.variables.push_back(v);
   examination.stop.found = true;
-  examination.stop.what = formatText("the element at offset 0x%llx runs past the end of the file; "
-                                 "nothing from offset 0x%llx on can be located",
+  examination.stop.what = formatText("the element at offset 0x%llX runs past the end of the file; "
+                                 "nothing from offset 0x%llX on can be located",
                                  ull(offset), ull(offset));
   examination.stop.placed = true;
   examination.stop.at = offset;
@@ -180,7 +180,7 @@ void examine(const FileBytes &file, const FileHeader &header, FileExamination &e
   for (uint64_t offset = header.firstElement; offset < file.size();) {
     if (file.size() - offset < 8) {
       examination.stop.found = true;
-      examination.stop.what = formatText("the last %llu bytes, at offset 0x%llx, are too few for an "
+      examination.stop.what = formatText("the last %llu bytes, at offset 0x%llX, are too few for an "
                                      "element's tag",
                                      ull(file.size() - offset), ull(offset));
       examination.stop.placed = true;

@@ -60,7 +60,7 @@ bool sourcesFit(const ArrayPlan &plan, unsigned required, uint64_t values, uint6
   for (const DataSource &source : plan.sources) {
     if (!isBacked(source, file)) {
       if (examined != nullptr && source.kind == SourceKind::Extent) {
-        examined->why = formatText("its data (%llu elements of %u bytes at offset 0x%llx) runs "
+        examined->why = formatText("its data (%llu elements of %u bytes at offset 0x%llX) runs "
                                    "past the end of the file",
                                    ull(source.elements), source.elementSize, ull(source.offset));
         examined->placed = true;
