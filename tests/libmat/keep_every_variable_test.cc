@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <matio.h>
+#include <signal.h>
+#include <sys/time.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -13,6 +15,7 @@
 #include <vector>
 
 #include "mat.h"
+#include "matrix.h"
 #include "mx_array.h"
 
 namespace {
@@ -105,6 +108,38 @@ TEST_P(KeepEveryVariable, AllArraysStayIntact) {
   EXPECT_EQ(matClose(first), 0);
   EXPECT_EQ(matClose(second), 0);
   expectIntact(wholes);
+  unlink(path.c_str());
+}
+
+// A host whose signals interrupt system calls (a timer's handler installed
+// without SA_RESTART, as fuzzers and profilers install theirs): every read
+// and every close still succeeds.
+TEST_P(KeepEveryVariable, SignalsOfTheHostInterruptNothing) {
+  std::string path = writeFile(GetParam());
+  ASSERT_FALSE(path.empty());
+  struct sigaction onAlarm {};
+  onAlarm.sa_handler = [](int) {};
+  sigemptyset(&onAlarm.sa_mask);
+  onAlarm.sa_flags = 0;  // no SA_RESTART
+  struct sigaction before {};
+  ASSERT_EQ(sigaction(SIGALRM, &onAlarm, &before), 0);
+  itimerval every{{0, 200}, {0, 200}}, stopped{};
+  ASSERT_EQ(setitimer(ITIMER_REAL, &every, nullptr), 0);
+  for (int round = 0; round < 3; ++round) {
+    MATFile *mat = matOpen(path.c_str(), "r");
+    ASSERT_NE(mat, nullptr);
+    int count = 0;
+    char **names = matGetDir(mat, &count);
+    EXPECT_EQ(count, kVariables);
+    mxFree(names);
+    std::vector<standin::ArrayPtr> arrays;
+    const char *name = nullptr;
+    while (mxArray *array = matGetNextVariable(mat, &name)) arrays.emplace_back(array);
+    EXPECT_EQ(matClose(mat), 0);
+    expectIntact(arrays);
+  }
+  setitimer(ITIMER_REAL, &stopped, nullptr);
+  sigaction(SIGALRM, &before, nullptr);
   unlink(path.c_str());
 }
 

@@ -167,7 +167,10 @@ class ReaderProcess : public PlanSource {
     ::close(socket_);
     socket_ = -1;
     int status = 0;
-    pid_t ended = waitpid(pid_, &status, 0);
+    pid_t ended;
+    do {
+      ended = waitpid(pid_, &status, 0);  // a signal of the host's may interrupt it
+    } while (ended < 0 && errno == EINTR);
     bool endedWell = ended == pid_ ? WIFEXITED(status) && WEXITSTATUS(status) == 0
                                    : errno == ECHILD;  // a host that reaps children itself
     pid_ = -1;
