@@ -60,7 +60,16 @@ void fill(mxArray &array, double value) {
   unsigned char converted[8];
   standin::convertValues(ArrayClass::Double, &value, array.cls, converted, 1);
   auto *data = static_cast<unsigned char *>(array.real);
-  for (size_t i = 0; i < count; ++i) std::memcpy(data + i * size, converted, size);
+  if (count == 0) return;
+  // One element, then copies of what is already filled, doubling each time: a few large copies
+  // instead of one small copy per element, for arrays of up to the literal size cap.
+  size_t total = count * size, done = size;
+  std::memcpy(data, converted, size);
+  while (done < total) {
+    size_t step = std::min(done, total - done);
+    std::memcpy(data + done, data, step);
+    done += step;
+  }
 }
 
 double realAsDouble(const mxArray &array, size_t index) {
