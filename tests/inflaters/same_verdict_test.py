@@ -4,11 +4,13 @@ the fixtures and the regression files, and damaged copies of each (cut
 short, bytes changed inside the compressed data), must get the same report
 and exit status with ISA-L as with zlib (MAT_INFLATER=zlib).
 
-usage: same_verdict_test.py KESTRUM LEAK_SUPPRESSIONS DIR...
+usage: same_verdict_test.py [--damaged-copies N] KESTRUM LEAK_SUPPRESSIONS DIR...
 
 Compressed files are version 7 files whose elements are compressed, and
 version 7.3 files with a deflated dataset. Prints the counts, and each file
-whose verdicts differ; exits 1 if there is one.
+whose verdicts differ; exits 1 if there is one. Each file gets
+DAMAGED_COPIES damaged copies unless --damaged-copies says otherwise (the
+sanitizer build, about ten times slower per run, makes fewer).
 """
 import os
 import random
@@ -42,10 +44,10 @@ def is_compressed(path):
     return int.from_bytes(first_type, "little") == 15
 
 
-def damaged_copies(data, rnd):
+def damaged_copies(data, rnd, count):
     """Copies cut inside the data and with bytes changed past the header."""
     copies = []
-    for _ in range(DAMAGED_COPIES):
+    for _ in range(count):
         changed = bytearray(data)
         if rnd.random() < 0.4:
             changed = changed[:rnd.randrange(129, len(changed))]
@@ -70,9 +72,13 @@ def report(kestrum, path, inflater, suppressions):
 
 
 def main():
-    if len(sys.argv) < 4:
+    args = sys.argv[1:]
+    copies = DAMAGED_COPIES
+    if args[:1] == ["--damaged-copies"] and len(args) > 1:
+        copies, args = int(args[1]), args[2:]
+    if len(args) < 3:
         sys.exit(__doc__)
-    kestrum, suppressions, dirs = sys.argv[1], sys.argv[2], sys.argv[3:]
+    kestrum, suppressions, dirs = args[0], args[1], args[2:]
     rnd = random.Random(13)
     files = sorted(os.path.join(d, name) for d in dirs if os.path.isdir(d)
                    for name in os.listdir(d) if os.path.isfile(os.path.join(d, name)))
@@ -83,7 +89,7 @@ def main():
             with open(path, "rb") as f:
                 data = f.read()
             variants = [(path, path)]
-            for k, copy in enumerate(damaged_copies(data, rnd)):
+            for k, copy in enumerate(damaged_copies(data, rnd, copies)):
                 copy_path = os.path.join(work, "%s.damaged%d.mat" % (os.path.basename(path), k))
                 with open(copy_path, "wb") as f:
                     f.write(copy)
