@@ -29,6 +29,7 @@
 // small stream takes to inflate.
 struct InflateWorkspace {
   std::unique_ptr<Inflater> inflater;  // made on first use
+  std::unique_ptr<Inflater> zlib;      // for small streams, and to find where zlib breaks
   std::vector<unsigned char> input;
   std::vector<unsigned char> ahead;    // bytes inflated ahead of small reads
   std::vector<unsigned char> skipped;  // where large skips inflate to
@@ -71,7 +72,7 @@ class InflatedRange {
   bool fillAhead();
   bool retryWithZlib();
   void fail(Inflater::Status status);
-  Inflater &inflater() const { return withZlib_ ? *zlib_ : *workspace_.inflater; }
+  Inflater &inflater() const { return withZlib_ ? *workspace_.zlib : *workspace_.inflater; }
 
   const FileBytes &file_;
   uint64_t offset_;
@@ -79,7 +80,6 @@ class InflatedRange {
   uint64_t end_;
   InflateWorkspace ownWorkspace_;
   InflateWorkspace &workspace_;
-  std::unique_ptr<Inflater> zlib_;  // after a break, to find where zlib breaks
   bool started_ = false;
   bool withZlib_ = false;
   bool failed_ = false;
