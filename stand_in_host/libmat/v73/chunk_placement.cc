@@ -16,6 +16,7 @@ namespace mat_v73 {
 namespace {
 
 constexpr size_t kWindow = size_t(4) << 20;      // chunk bytes scattered at a time
+constexpr uint64_t kChunksPerRun = 16;           // consecutive chunks a thread claims at once
 
 // The bytes of one stored chunk, in order: read from the file as they are,
 // or inflated on the way.
@@ -130,6 +131,70 @@ void storeRowPart(const ChunkPlace &place, const ChunkGrid &grid, const ElementS
   store.store(start + column, data, static_cast<size_t>(count));
 }
 
+// The chunk's rows in order, each with where it starts in the array: the
+// multi-index over the dimensions before the last steps like an odometer,
+// so that walking many short rows costs no division.
+class RowWalk {
+ public:
+  RowWalk(const ChunkPlace &place, const ChunkGrid &grid, uint64_t row)
+      : place_(place), grid_(grid) {
+    start_ = place.origin[place.last];
+    for (int i = place.last - 1; i >= 0; --i) {
+      index_[i] = row % grid.chunk[i];
+      row /= grid.chunk[i];
+      start_ += (place.origin[i] + index_[i]) * place.stride[i];
+      if (index_[i] >= place.extent[i]) ++outside_;
+    }
+  }
+
+  // True if the current row lies inside the array; `start` is then the
+  // array index of its first element.
+  bool inside() const { return outside_ == 0; }
+  uint64_t start() const { return start_; }
+
+  void next() {
+    for (int i = place_.last - 1; i >= 0; --i) {
+      if (index_[i] >= place_.extent[i]) --outside_;
+      if (++index_[i] < grid_.chunk[i]) {
+        start_ += place_.stride[i];
+        if (index_[i] >= place_.extent[i]) ++outside_;
+        return;
+      }
+      start_ -= (index_[i] - 1) * place_.stride[i];
+      index_[i] = 0;
+    }
+  }
+
+ private:
+  const ChunkPlace &place_;
+  const ChunkGrid &grid_;
+  uint64_t index_[kMaxChunkRank] = {};
+  uint64_t start_ = 0;
+  int outside_ = 0;  // how many indices lie beyond the array
+};
+
+// Stores `rows` whole chunk rows from `data`, the first being row `first`.
+// Rows of one element each are common (a column of a matrix chunked by
+// columns), so a direct store copies them here, without a call per row.
+void storeRows(const ChunkPlace &place, const ChunkGrid &grid, const ElementStore &store,
+               uint64_t first, uint64_t rows, const unsigned char *data) {
+  size_t size = store.elementSize();
+  size_t rowBytes = static_cast<size_t>(place.rowLength) * size;
+  uint64_t count = std::min(place.rowLength, place.extent[place.last]);
+  unsigned char *direct = store.directBlock();
+  RowWalk walk(place, grid, first);
+  for (uint64_t r = 0; r < rows; ++r, walk.next(), data += rowBytes) {
+    if (!walk.inside() || count == 0) continue;
+    if (direct == nullptr) {
+      store.store(walk.start(), data, static_cast<size_t>(count));
+    } else if (count == 1 && size == 8) {
+      std::memcpy(direct + walk.start() * 8, data, 8);
+    } else {
+      std::memcpy(direct + walk.start() * size, data, static_cast<size_t>(count) * size);
+    }
+  }
+}
+
 // A thread's inflater and buffers, reused from chunk to chunk.
 struct Worker {
   Worker() { workspace.fileShared = true; }
@@ -162,10 +227,7 @@ bool placeChunkBytes(const ChunkList &list, uint64_t n, const ElementStore &stor
       uint64_t rows = std::min(rowsPerWindow, place.rows - first);
       worker.window.resize(static_cast<size_t>(rows * rowBytes));
       if (!bytes.read(worker.window.data(), worker.window.size())) return false;
-      for (uint64_t r = 0; r < rows; ++r) {
-        storeRowPart(place, grid, store, first + r, 0, place.rowLength,
-                     worker.window.data() + r * rowBytes);
-      }
+      storeRows(place, grid, store, first, rows, worker.window.data());
     }
   } else {
     uint64_t perWindow = kWindow / size;
@@ -194,44 +256,58 @@ bool placeChunk(const ChunkList &list, uint64_t n, const FileBytes &file,
 
 bool placeChunks(const ChunkList &list, const FileBytes &file, const ElementStore &store,
                  ChunkFault *fault) {
-  std::atomic<bool> placed{true};
-  // Each thread's first failure; the one of the lower chunk is reported.
+  const uint64_t total = list.chunks.size();
+  // Threads claim runs of consecutive chunks: neighbouring chunks of a
+  // dataset whose chunks are narrow share the array's cache lines, which
+  // two threads taking every other chunk would pass back and forth.
+  std::atomic<uint64_t> nextRun{0};
+  // The lowest chunk found damaged so far (total while none is): a thread
+  // gives up a run once it lies beyond it, and every run below it is
+  // placed, so the lowest damaged chunk is the one reported.
+  std::atomic<uint64_t> lowestFailure{total};
+  std::atomic<bool> outOfMemory{false};
   ChunkFault faults[2];
-  bool failed[2] = {false, false};
-  auto placeEvery = [&](uint64_t first, uint64_t step) {
+  uint64_t failedAt[2] = {total, total};
+  auto placeRuns = [&](int self) {
     try {
       Worker worker;
-      for (uint64_t n = first; n < list.chunks.size() && placed; n += step) {
-        if (!placeChunk(list, n, file, store, worker, faults[first])) {
-          failed[first] = true;
-          placed = false;
+      for (;;) {
+        uint64_t first = nextRun.fetch_add(kChunksPerRun);
+        uint64_t end = std::min(total, first + kChunksPerRun);
+        for (uint64_t n = first; n < end; ++n) {
+          if (n >= lowestFailure || outOfMemory) return;
+          if (!placeChunk(list, n, file, store, worker, faults[self])) {
+            failedAt[self] = n;
+            uint64_t lowest = lowestFailure;
+            while (n < lowest && !lowestFailure.compare_exchange_weak(lowest, n)) {
+            }
+            return;
+          }
         }
+        if (end == total) return;
       }
     } catch (const std::bad_alloc &) {
-      placed = false;
+      outOfMemory = true;
     }
   };
-  // Two threads, each every other chunk; an examination, which keeps
-  // nothing, goes in order on one, so that it reports the first damaged
-  // chunk.
+  // Two threads; an examination, which keeps nothing, goes in order on
+  // one, which stops at the first damaged chunk.
   std::thread helper;
-  bool threaded = list.chunks.size() >= 2 && !store.discards();
+  bool threaded = total >= 2 && !store.discards();
   if (threaded) {
     try {
-      helper = std::thread(placeEvery, 1, 2);
+      helper = std::thread(placeRuns, 1);
     } catch (const std::system_error &) {
       threaded = false;
     }
   }
-  if (threaded) {
-    placeEvery(0, 2);
-    helper.join();
-  } else {
-    placeEvery(0, 1);
-  }
+  placeRuns(0);
+  if (threaded) helper.join();
+  bool placed = lowestFailure == total && !outOfMemory;
   if (!placed && fault != nullptr) {
-    int first = failed[0] && (!failed[1] || faults[0].chunk < faults[1].chunk) ? 0 : 1;
-    if (failed[first]) *fault = faults[first];
+    for (int self = 0; self < 2; ++self) {
+      if (failedAt[self] == lowestFailure && failedAt[self] != total) *fault = faults[self];
+    }
   }
   return placed;
 }
