@@ -1,7 +1,8 @@
 # Installation (cmake --install) and the Debian packages (cpack -G DEB).
 # Under the prefix:
 #   bin/                   kestrum, call_plugin, kestrum-explain
-#   lib/                   the stand-in host's libmx, libmat and libmex
+#   lib/                   the stand-in host's libmx, libmat and libmex, and libmat's
+#                          module libmat_v73_in_process
 #   lib/kestrum/           the plug-ins vandrel.mexa64 and quenvor.mexa64
 #   libexec/               mat_v73_reader, libmat's version 7.3 reader process
 #   share/kestrum/octave/  the plug-ins as GNU Octave MEX files, with their help files
@@ -53,6 +54,11 @@ install(TARGETS vandrel quenvor LIBRARY DESTINATION ${PLUGIN_INSTALL_DIR})
 if(TARGET mat_v73_reader)
   use_installed_libraries(${CMAKE_INSTALL_LIBEXECDIR} mat_v73_reader)
   install(TARGETS mat_v73_reader RUNTIME DESTINATION ${CMAKE_INSTALL_LIBEXECDIR})
+endif()
+# And for MAT_V73_READER=in-process, the module with libhdf5 beside itself.
+if(TARGET mat_v73_in_process)
+  use_installed_libraries(${CMAKE_INSTALL_LIBDIR} mat_v73_in_process)
+  install(TARGETS mat_v73_in_process LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR})
 endif()
 
 get_property(man_pages GLOBAL PROPERTY MAN_PAGES)

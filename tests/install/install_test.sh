@@ -40,7 +40,10 @@ expected_files() {
   echo "$BINDIR/kestrum-explain"
   for library in mx mat mex; do echo "$LIBDIR/lib$library.so"; done
   for plugin in vandrel quenvor; do echo "$LIBDIR/kestrum/$plugin.mexa64"; done
-  [ "$HAVE_V73_READER" = 1 ] && echo "$LIBEXECDIR/mat_v73_reader"
+  if [ "$HAVE_V73_READER" = 1 ]; then
+    echo "$LIBEXECDIR/mat_v73_reader"
+    echo "$LIBDIR/libmat_v73_in_process.so"
+  fi
   for page in $MAN_PAGES; do echo "$MANDIR/man1/$page.1"; done
   for file in README.md CHANGELOG.md LICENSE; do echo "$DATADIR/doc/kestrum/$file"; done
   if [ "$HAVE_OCTAVE_MEX" = 1 ]; then
@@ -76,6 +79,7 @@ check_report() {
 check_report "$SOURCE_DIR/samples/sample.mat"
 if [ -f "$V73_FILE" ]; then
   check_report "$V73_FILE"  # through the version 7.3 reader process
+  MAT_V73_READER=in-process check_report "$V73_FILE"  # through libmat's module
 else
   echo "no version 7.3 file ($V73_FILE): h5py is missing; not checked"
 fi

@@ -44,7 +44,9 @@ class PlanSource {
 // this process.
 bool readsInThisProcess();
 
-// libhdf5 in this process; null if it cannot open the file.
+// libhdf5 in this process, through the module libmat_v73_in_process beside
+// libmat; null if the module cannot be loaded or libhdf5 cannot open the
+// file.
 std::unique_ptr<PlanSource> openInThisProcess(const char *path, bool forExamination = false);
 
 // libhdf5 in a reader process started for the file; null if the process

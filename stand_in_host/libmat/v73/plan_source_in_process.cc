@@ -1,6 +1,8 @@
-// Plans made by libhdf5 in this process.
-#include <cstdlib>
-#include <cstring>
+// Plans made by libhdf5 in this process: the module libmat_v73_in_process,
+// which libmat loads only when asked to (plan_source_loader.cc), so that
+// libmat itself never loads libhdf5 and the forty shared libraries it
+// brings.
+#include <memory>
 
 #include "v73/plan_builder.h"
 #include "v73/plan_source.h"
@@ -36,15 +38,13 @@ class InProcess : public PlanSource {
 
 }  // namespace
 
-bool readsInThisProcess() {
-  const char *choice = std::getenv("MAT_V73_READER");
-  return choice != nullptr && std::strcmp(choice, "in-process") == 0;
-}
-
-std::unique_ptr<PlanSource> openInThisProcess(const char *path, bool forExamination) {
-  std::unique_ptr<InProcess> source(new InProcess);
-  if (!source->open(path, forExamination)) return nullptr;
-  return source;
-}
-
 }  // namespace mat_v73
+
+// The module's one entry: a source of plans for the file at `path`, to be
+// deleted by its caller; null if libhdf5 cannot open the file.
+extern "C" __attribute__((visibility("default"))) mat_v73::PlanSource *
+mat_v73_open_in_process(const char *path, int forExamination) {
+  std::unique_ptr<mat_v73::InProcess> source(new mat_v73::InProcess);
+  if (!source->open(path, forExamination != 0)) return nullptr;
+  return source.release();
+}

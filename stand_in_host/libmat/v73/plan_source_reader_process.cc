@@ -2,7 +2,6 @@
 // mat_v73_reader, installed beside libmat (or in ../libexec from it),
 // started with posix_spawn for each open file. It talks over a socket
 // (reader_channel.h); its standard streams go to /dev/null.
-#include <dlfcn.h>
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
@@ -16,6 +15,7 @@
 #include <new>
 
 #include "common/byte_cursor.h"
+#include "v73/installed_beside_libmat.h"
 #include "v73/plan_source.h"
 #include "v73/plan_wire.h"
 #include "v73/reader_channel.h"
@@ -31,28 +31,9 @@ constexpr char kProgramName[] = "mat_v73_reader";
 constexpr int kChannelDescriptor = 3;  // the socket, in the reader process
 constexpr uint64_t kSmallAnswer = 1024;
 
-// The directory libmat was loaded from.
-std::string libraryDirectory() {
-  Dl_info info;
-  if (dladdr(reinterpret_cast<void *>(&openInReaderProcess), &info) == 0 ||
-      info.dli_fname == nullptr) {
-    return std::string();
-  }
-  std::string path = info.dli_fname;
-  size_t slash = path.rfind('/');
-  return slash == std::string::npos ? std::string(".") : path.substr(0, slash);
-}
-
 // The reader program beside libmat, or in ../libexec from it.
 const std::string &readerProgram() {
-  static const std::string program = [] {
-    std::string directory = libraryDirectory();
-    for (const char *place : {"/", "/../libexec/"}) {
-      std::string candidate = directory + place + kProgramName;
-      if (access(candidate.c_str(), X_OK) == 0) return candidate;
-    }
-    return std::string();
-  }();
+  static const std::string program = installedBesideLibmat(kProgramName, "../libexec", X_OK);
   return program;
 }
 
