@@ -2,6 +2,7 @@
 // the same facts as for the same data saved by matio as version 7.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -70,11 +71,18 @@ const std::vector<H5pyCase> kH5pyCases = {
 
 class H5pyReport : public ::testing::TestWithParam<H5pyCase> {};
 
+// The same report with libhdf5 in the reader process and in kestrum's own
+// (the module libmat loads for MAT_V73_READER=in-process).
 TEST_P(H5pyReport, IsExact) {
   std::string missing = missingH5pyFixtures();
   if (!missing.empty()) GTEST_SKIP() << missing;
   std::string path = h5pyFixture(GetParam().file);
-  EXPECT_TRUE(ranWith(runKestrum({path}), 0, expectedReport(path, GetParam().variables)));
+  std::string expected = expectedReport(path, GetParam().variables);
+  EXPECT_TRUE(ranWith(runKestrum({path}), 0, expected));
+  setenv("MAT_V73_READER", "in-process", 1);
+  ProcessResult inProcess = runKestrum({path});
+  unsetenv("MAT_V73_READER");
+  EXPECT_TRUE(ranWith(inProcess, 0, expected)) << "with MAT_V73_READER=in-process";
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, H5pyReport, ::testing::ValuesIn(kH5pyCases),
