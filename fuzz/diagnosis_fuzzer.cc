@@ -36,9 +36,7 @@ void closeWhatTheDiagnosisLeftOpen(const bool (&openBefore)[kWatchedFds]) {
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***) {
   createScratchFile("kestrum-fuzz");
-  int devNull = open("/dev/null", O_WRONLY);
-  if (devNull < 0 || dup2(devNull, STDOUT_FILENO) < 0) std::abort();
-  close(devNull);
+  silenceStandardOutput();
   return 0;
 }
 

@@ -3,9 +3,7 @@
 // every salvaged file gets kestrum's complete report, and its examination
 // finds every variable intact. Version 7.3 inputs go through the reader
 // process, as kestrum-explain runs them.
-#include <fcntl.h>
 #include <sys/wait.h>
-#include <unistd.h>
 
 #include <cstddef>
 #include <cstdint>
@@ -26,9 +24,7 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***) {
   createScratchFile("explain-fuzz");
   salvagePath = std::string(scratchFilePath()) + ".salvaged.mat";
   std::atexit(removeSalvage);
-  int devNull = open("/dev/null", O_WRONLY);
-  if (devNull < 0 || dup2(devNull, STDOUT_FILENO) < 0) std::abort();
-  close(devNull);
+  silenceStandardOutput();
   return 0;
 }
 

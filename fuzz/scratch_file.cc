@@ -1,5 +1,6 @@
 #include "scratch_file.h"
 
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -29,3 +30,9 @@ void writeScratchFile(const uint8_t *data, size_t size) {
 }
 
 const char *scratchFilePath() { return path.c_str(); }
+
+void silenceStandardOutput() {
+  int devNull = open("/dev/null", O_WRONLY);
+  if (devNull < 0 || dup2(devNull, STDOUT_FILENO) < 0) std::abort();
+  close(devNull);
+}

@@ -13,5 +13,8 @@ void createScratchFile(const char *prefix);
 // Replaces the file's contents with the input; aborts if it cannot.
 void writeScratchFile(const uint8_t *data, size_t size);
 const char *scratchFilePath();
+// Sends this process's standard output to /dev/null, where the reports of
+// the code under test go; aborts if it cannot.
+void silenceStandardOutput();
 
 #endif

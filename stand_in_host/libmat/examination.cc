@@ -11,19 +11,13 @@
 #include <cstdio>
 
 #include "common/file_bytes.h"
+#include "common/open_flags.h"
 #include "v4/examine.h"
 #include "v4/reader.h"
 #include "v5/examine.h"
 #include "v5/reader.h"
 #include "v73/examine.h"
 #include "v73/version_reader.h"
-
-#ifndef O_BINARY
-#define O_BINARY 0
-#endif
-#ifndef O_CLOEXEC
-#define O_CLOEXEC 0
-#endif
 
 bool examineFile(const char *path, FileExamination &examination, std::string &why) {
   examination = FileExamination();

@@ -11,14 +11,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "common/open_flags.h"
 #include "common/read_exactly.h"
-
-#ifndef O_BINARY
-#define O_BINARY 0
-#endif
-#ifndef O_CLOEXEC
-#define O_CLOEXEC 0
-#endif
 
 namespace {
 // Reads shorter than this go through the read-ahead window.
