@@ -26,10 +26,12 @@ ProcessResult runKestrumOn(const std::string &path) {
   return runProcess({KESTRUM_PATH, path}, options);
 }
 
-ProcessResult runExplainOn(const std::string &path) {
-  ProcessOptions options;
-  options.timeoutSeconds = kWatchdogSeconds;
-  return runProcess({EXPLAIN_PATH, path}, options);
+ProcessResult runExplainOn(const std::string &path, const std::vector<std::string> &options) {
+  ProcessOptions process;
+  process.timeoutSeconds = kWatchdogSeconds;
+  std::vector<std::string> command = {EXPLAIN_PATH, path};
+  command.insert(command.end(), options.begin(), options.end());
+  return runProcess(command, process);
 }
 
 namespace {

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "run_process.h"
 
@@ -25,8 +26,9 @@ ProcessResult runKestrumOn(const std::string &path);
 ::testing::AssertionResult refused(const ProcessResult &run, const std::string &path,
                                    uint64_t fileBytes);
 
-// Runs kestrum-explain on `path`, as runKestrumOn runs kestrum.
-ProcessResult runExplainOn(const std::string &path);
+// Runs kestrum-explain on `path` with `options` after it, as runKestrumOn
+// runs kestrum.
+ProcessResult runExplainOn(const std::string &path, const std::vector<std::string> &options = {});
 
 // kestrum-explain's run agrees with kestrum's on the same file and held up:
 // status 0 (all intact) where kestrum gave a complete report, 1 (damage

@@ -1,12 +1,14 @@
 // Every file that fuzzing found trouble with (files/, named for the finding)
 // still gets a report from kestrum that ends as reports may end, within its
-// time and memory bounds.
+// time and memory bounds, and what kestrum-explain salvages from it reads
+// whole.
 #include <gtest/gtest.h>
 
 #include <dirent.h>
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -37,6 +39,14 @@ TEST(RegressionFiles, EachGetsAReportWithinBounds) {
     EXPECT_TRUE(heldUp(run, path, static_cast<uint64_t>(info.st_size))) << name;
     EXPECT_TRUE(explainedAlike(runExplainOn(path), run, static_cast<uint64_t>(info.st_size)))
         << name;
+    std::string salvaged = ::testing::TempDir() + "salvaged-" + name;
+    ProcessResult salvage = runExplainOn(path, {"--salvage", salvaged, "--force"});
+    struct stat written {};
+    if (salvage.exited && salvage.status != 2 && stat(salvaged.c_str(), &written) == 0) {
+      ProcessResult whole = runKestrumOn(salvaged);
+      EXPECT_EQ(whole.status, 0) << name << " salvaged:\n" << whole.out;
+      std::remove(salvaged.c_str());
+    }
   }
 }
 

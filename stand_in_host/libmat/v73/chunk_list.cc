@@ -63,7 +63,51 @@ bool locateChunk(hid_t dataset, const hsize_t *origin, uint64_t chunkBytes, uint
   return true;
 }
 
+// Moves `origin` to the next chunk of the grid, last dimension fastest;
+// false after the last.
+template <typename Size>
+bool nextChunk(int rank, const Size *dims, const Size *chunk, hsize_t *origin) {
+  int i = rank - 1;
+  while (i >= 0 && (origin[i] += chunk[i]) >= dims[i]) origin[i--] = 0;
+  return i >= 0;
+}
+
+// The number of entries in the chunk index of `dataset`. libhdf5 1.10
+// takes no H5S_ALL for the dataspace here.
+bool countIndexEntries(hid_t dataset, hid_t space, hsize_t &entries) {
+  return H5Dget_num_chunks(dataset, space, &entries) >= 0;
+}
+
 }  // namespace
+
+bool chunkIndexHolds(hid_t dataset, uint64_t entries) {
+  Id space(H5Dget_space(dataset));
+  hsize_t counted = 0;
+  return space.valid() && countIndexEntries(dataset, space.get(), counted) && counted == entries;
+}
+
+bool chunkIndexFitsGrid(hid_t dataset) {
+  hsize_t entries = 0;
+  Id space(H5Dget_space(dataset));
+  if (!space.valid() || !countIndexEntries(dataset, space.get(), entries)) return false;
+  if (entries == 0) return true;
+  Id creation(H5Dget_create_plist(dataset));
+  hsize_t dims[H5S_MAX_RANK], chunk[H5S_MAX_RANK], origin[H5S_MAX_RANK] = {};
+  int rank = H5Sget_simple_extent_dims(space.get(), dims, nullptr);
+  if (!creation.valid() || rank < 1 || H5Pget_chunk(creation.get(), rank, chunk) != rank) {
+    return false;
+  }
+  for (int i = 0; i < rank; ++i) {
+    if (dims[i] == 0 || chunk[i] == 0) return false;  // entries, yet no place for them
+  }
+  hsize_t found = 0;
+  do {
+    hsize_t bytes = 0;
+    if (H5Dget_chunk_storage_size(dataset, origin, &bytes) < 0) return false;
+    if (bytes > 0 && ++found > entries) return false;
+  } while (nextChunk(rank, dims, chunk, origin));
+  return found == entries;
+}
 
 bool listChunks(hid_t dataset, uint64_t elementSize, uint64_t datasetBytes, ChunkList &list) {
   int descriptor = -1;
@@ -84,8 +128,7 @@ bool listChunks(hid_t dataset, uint64_t elementSize, uint64_t datasetBytes, Chun
   for (StoredChunk &stored : list.chunks) {
     if (!locateChunk(dataset, origin, chunkBytes, fileSize, scratch, stored)) return false;
     stored.deflated = deflated && stored.deflated;
-    int i = grid.rank - 1;
-    while (i >= 0 && (origin[i] += grid.chunk[i]) >= grid.dims[i]) origin[i--] = 0;
+    nextChunk(grid.rank, grid.dims, grid.chunk, origin);
   }
   return isSoundChunkList(list, datasetBytes, fileSize);
 }

@@ -18,6 +18,17 @@ namespace mat_v73 {
 // then read with libhdf5.
 bool listChunks(hid_t dataset, uint64_t elementSize, uint64_t datasetBytes, ChunkList &list);
 
+// True if the chunk index of the chunked `dataset` names each of its stored
+// chunks once: as many index entries as grid places where libhdf5 finds a
+// stored chunk. An entry twice, outside the grid or of no bytes breaks that;
+// libhdf5 then reads one entry or the other, and copies one it cannot read.
+bool chunkIndexFitsGrid(hid_t dataset);
+
+// True if the chunk index of `dataset` has exactly `entries` entries: what
+// is left to check when a stored chunk was found at each of `entries`
+// places of the grid.
+bool chunkIndexHolds(hid_t dataset, uint64_t entries);
+
 }  // namespace mat_v73
 
 #endif

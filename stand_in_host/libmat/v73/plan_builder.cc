@@ -207,13 +207,14 @@ bool planData(Context &context, hid_t dataset, uint64_t count, ArrayClass cls, b
   StoredNumber numbers[2];
   Id creation(H5Dget_create_plist(dataset));
   if (!creation.valid()) return false;
+  H5D_layout_t layout = H5Pget_layout(creation.get());
+  const char *indexFault = "its chunk index does not match its chunk grid";
   if (storedNumbers(dataset, complex, source.elementSize, numbers)) {
     uint64_t bytes = 0;
     if (!checked::multiply(count, source.elementSize, bytes)) return false;
     source.elements = count;
     source.targets.push_back({role, numbers[0]});
     if (complex) source.targets.push_back({BlockRole::Imaginary, numbers[1]});
-    H5D_layout_t layout = H5Pget_layout(creation.get());
     haddr_t offset = layout == H5D_CONTIGUOUS ? H5Dget_offset(dataset) : HADDR_UNDEF;
     if (offset != HADDR_UNDEF && H5Dget_storage_size(dataset) == bytes) {
       source.kind = SourceKind::Extent;
@@ -222,11 +223,14 @@ bool planData(Context &context, hid_t dataset, uint64_t count, ArrayClass cls, b
       return true;
     }
     if (layout == H5D_CHUNKED && listChunks(dataset, source.elementSize, bytes, source.chunks)) {
+      // Every place of the grid holds a stored chunk: the index must hold no more.
+      if (!chunkIndexHolds(dataset, source.chunks.chunks.size())) return context.fail(indexFault);
       source.kind = SourceKind::Chunks;
       sources.push_back(std::move(source));
       return true;
     }
   }
+  if (layout == H5D_CHUNKED && !chunkIndexFitsGrid(dataset)) return context.fail(indexFault);
   if (!complex) return planConverted(context, dataset, count, cls, nullptr, role, sources);
   return planConverted(context, dataset, count, cls, "real", role, sources) &&
          planConverted(context, dataset, count, cls, "imag", BlockRole::Imaginary, sources);
