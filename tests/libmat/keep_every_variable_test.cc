@@ -10,7 +10,9 @@
 #include <sys/time.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -37,8 +39,15 @@ const Version kVersions[] = {
     {"v73_deflated", MAT_FT_MAT73, MAT_COMPRESSION_ZLIB},
 };
 
+// Names a version in the test's name as CTest lists it.
+void PrintTo(const Version &version, std::ostream *out) { *out << version.name; }
+
+// Each test writes a file of its own: CTest runs the tests of one version
+// side by side.
 std::string writeFile(const Version &version) {
-  std::string path = ::testing::TempDir() + "keep_every_" + version.name + ".mat";
+  std::string test = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+  std::replace(test.begin(), test.end(), '/', '_');
+  std::string path = ::testing::TempDir() + "keep_every_" + test + ".mat";
   mat_t *mat = Mat_CreateVer(path.c_str(), nullptr, version.format);
   if (mat == nullptr) return std::string();
   std::vector<double> real(kColumns), imag(kColumns);
