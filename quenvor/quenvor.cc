@@ -1,5 +1,8 @@
 // quenvor: a plug-in called with a scalar multiplier and a row vector; it
 // returns the row multiplied by the scalar.
+#include <algorithm>
+#include <climits>
+
 #include "mex.h"
 #include "multiply_row.h"
 
@@ -44,8 +47,14 @@ extern "C" HOST_EXPORT void _mexFunction(int nlhs, mxArray *outputs[], int nrhs,
   checkDataHoldsDoubles(inputs);
   double multiplier = mxGetScalar(inputs[0]);
   const double *in = mxGetPr(inputs[1]);
-  int n = static_cast<int>(mxGetN(inputs[1]));
+  mwSize n = mxGetN(inputs[1]);
   outputs[0] = mxCreateDoubleMatrix_700(1, n, 0);
   double *out = mxGetPr(outputs[0]);
-  multiplyRow(multiplier, in, out, n);
+  // multiplyRow counts in an int; a 64-bit host's row may be longer, and
+  // then goes through in pieces rather than wrapping to a shorter result.
+  for (mwSize done = 0; done < n;) {
+    int piece = static_cast<int>(std::min<mwSize>(n - done, INT_MAX));
+    multiplyRow(multiplier, in + done, out + done, piece);
+    done += static_cast<mwSize>(piece);
+  }
 }
