@@ -17,7 +17,10 @@ namespace {
 
 // A reader process that crashes on a damaged variable is started again for
 // the next one, this many times at most, and only while the reader
-// processes together have used less CPU time than one may use.
+// processes together have used less than half the CPU time one may use. A
+// reader stopped by its CPU limit has used all of it, so the examination
+// stops there whatever the kernel counted of its last tick, and the readers
+// of one examination use at most one and a half times one reader's time.
 constexpr int kMostRestarts = 8;
 
 // CPU seconds used by the reader processes that have ended.
@@ -103,7 +106,7 @@ bool examine(const char *path, const FileBytes &file, FileExamination &examinati
     examination.variables.push_back(v);
     if (source->alive()) continue;
     source.reset();  // ends and waits for the reader process
-    if (++restarts > kMostRestarts || readersCpuSeconds() - cpuBefore >= cpuAllowed ||
+    if (++restarts > kMostRestarts || readersCpuSeconds() - cpuBefore >= cpuAllowed / 2 ||
         !(source = openSource(path, file.size()))) {
       examination.stop.found = true;
       examination.stop.what = formatText(
