@@ -16,7 +16,7 @@
 #include "common/byte_cursor.h"
 #include "common/file_bytes.h"
 #include "v73/array_from_plan.h"
-#include "v73/plan_builder.h"
+#include "v73/plan_source_in_process.h"
 #include "v73/plan_wire.h"
 #include "scratch_file.h"
 
@@ -24,29 +24,6 @@ namespace {
 
 // More variables than this in one input add little coverage and much time.
 constexpr size_t kMostVariables = 32;
-
-// Streams served by the same builder, as the in-process reader serves them.
-class BuilderStreams : public mat_v73::PlanSource {
- public:
-  explicit BuilderStreams(mat_v73::PlanBuilder &builder) : builder_(builder) {}
-  bool directory(std::vector<std::string> &) override { return false; }
-  bool plan(uint64_t, bool, mat_v73::ArrayPlan &) override { return false; }
-  bool stream(uint64_t stream, void *destination, uint64_t bytes) override {
-    return builder_.readStreamInto(stream, destination, bytes);
-  }
-  bool streamPieces(uint64_t stream, uint64_t bytes,
-                    const std::function<bool(const void *, size_t)> &take) override {
-    return builder_.readStream(stream, bytes, take);
-  }
-  std::string lastFailure() const override { return builder_.failure(); }
-  bool salvage(const std::vector<std::string> &, const char *, std::string &) override {
-    return false;
-  }
-  bool close() override { return true; }
-
- private:
-  mat_v73::PlanBuilder &builder_;
-};
 
 void checkRoundTrip(const mat_v73::ArrayPlan &plan, mat_v73::ArrayPlan &back) {
   std::string bytes, again;
@@ -66,22 +43,24 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   writeScratchFile(data, size);
-  mat_v73::PlanBuilder builder;
+  mat_v73::InProcessPlanSource source;
   FileBytes file;
   std::vector<std::string> names;
-  if (!file.open(scratchFilePath()) || !builder.open(scratchFilePath()) || !builder.directory(names)) return 0;
-  BuilderStreams streams(builder);
+  if (!file.open(scratchFilePath()) || !source.open(scratchFilePath(), false) ||
+      !source.directory(names)) {
+    return 0;
+  }
   for (size_t i = 0; i < names.size() && i < kMostVariables; ++i) {
     for (bool whole : {false, true}) {
       try {
         mat_v73::ArrayPlan plan, back;
-        if (!builder.plan(i, whole, plan)) continue;
+        if (!source.plan(i, whole, plan)) continue;
         checkRoundTrip(plan, back);
-        mat_v73::buildArray(back, file, streams);
+        mat_v73::buildArray(back, file, source);
       } catch (const std::bad_alloc &) {
       }
     }
   }
-  builder.close();
+  source.close();
   return 0;
 }
