@@ -148,10 +148,7 @@ class ReaderProcess : public PlanSource {
     ::close(socket_);
     socket_ = -1;
     int status = 0;
-    pid_t ended;
-    do {
-      ended = waitpid(pid_, &status, 0);  // a signal of the host's may interrupt it
-    } while (ended < 0 && errno == EINTR);
+    pid_t ended = reap(&status);
     bool endedWell = ended == pid_ ? WIFEXITED(status) && WEXITSTATUS(status) == 0
                                    : errno == ECHILD;  // a host that reaps children itself
     pid_ = -1;
@@ -243,10 +240,19 @@ class ReaderProcess : public PlanSource {
     socket_ = -1;
     if (pid_ > 0) {
       kill(pid_, SIGKILL);
-      while (waitpid(pid_, nullptr, 0) < 0 && errno == EINTR) {
-      }
+      reap(nullptr);
     }
     pid_ = -1;
+  }
+
+  // Waits for the reader process to end, through signals of the host's
+  // that interrupt the wait.
+  pid_t reap(int *status) {
+    pid_t ended;
+    do {
+      ended = waitpid(pid_, status, 0);
+    } while (ended < 0 && errno == EINTR);
+    return ended;
   }
 
   uint64_t fileSize_;
