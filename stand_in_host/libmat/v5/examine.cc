@@ -169,6 +169,16 @@ void examineCut(const FileBytes &file, const FileHeader &header, const TopElemen
   examination.stop.at = offset;
 }
 
+// The padding (at most 7 bytes) the end of the file cut from the array
+// element of `v`: the salvage writes it back, so that the element after it
+// in the new file starts where a reader looks for it.
+uint64_t cutPadding(const FileBytes &file, const FileHeader &header, const VariableExamination &v) {
+  TopElement element;
+  if (!readTopElement(file, header, v.offset, element) || element.type != kMatrix) return 0;
+  uint64_t padded = 8 + element.nbytes + (8 - element.nbytes % 8) % 8;
+  return padded > v.storedBytes ? padded - v.storedBytes : 0;
+}
+
 }  // namespace
 
 void examine(const FileBytes &file, const FileHeader &header, FileExamination &examination) {
@@ -232,13 +242,7 @@ bool salvage(const FileBytes &file, const FileHeader &header, const FileExaminat
   }
   uint64_t written = sizeof bytes;
   for (const VariableExamination &v : examination.variables) {
-    TopElement element;
-    if (v.fault.found) continue;
-    written += v.storedBytes;
-    if (readTopElement(file, header, v.offset, element) && element.type == kMatrix) {
-      uint64_t padded = 8 + element.nbytes + (8 - element.nbytes % 8) % 8;
-      if (padded > v.storedBytes) written += padded - v.storedBytes;
-    }
+    if (!v.fault.found) written += v.storedBytes + cutPadding(file, header, v);
   }
   TopElement subsystem;
   bool hasSubsystem = header.subsystemOffset != 0 &&
@@ -255,16 +259,9 @@ bool salvage(const FileBytes &file, const FileHeader &header, const FileExaminat
   for (const VariableExamination &v : examination.variables) {
     if (!copied || v.fault.found) continue;
     copied = file.copyTo(v.offset, v.storedBytes, out);
-    // An array element the end of the file cut its padding from gets it
-    // back, so that the element after it in the new file starts where a
-    // reader looks for it.
-    TopElement element;
-    if (copied && readTopElement(file, header, v.offset, element) && element.type == kMatrix) {
-      uint64_t padded = 8 + element.nbytes + (8 - element.nbytes % 8) % 8;
-      if (padded > v.storedBytes) {
-        size_t missing = static_cast<size_t>(padded - v.storedBytes);
-        copied = ::write(out, kZeros, missing) == static_cast<ssize_t>(missing);
-      }
+    size_t missing = static_cast<size_t>(cutPadding(file, header, v));
+    if (copied && missing != 0) {
+      copied = ::write(out, kZeros, missing) == static_cast<ssize_t>(missing);
     }
   }
   if (copied && hasSubsystem) {
