@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <new>
 
-#include "common/inflater.h"
+#include "common/inflater_input.h"
 
 namespace {
 
@@ -26,27 +26,15 @@ const char *describeError(int status) {
   }
 }
 
-class IsalInflater : public Inflater {
+class IsalInflater : public InflaterInput {
  public:
   bool start() override {
     isal_inflate_init(&state_);
     state_.crc_flag = ISAL_ZLIB;
-    input_ = nullptr;
-    inputStart_ = nullptr;
-    inputLeft_ = 0;
-    used_ = 0;
-    error_ = "";
+    forgetInput();
     started_ = true;
     return true;
   }
-
-  void giveInput(const unsigned char *input, size_t length) override {
-    input_ = input;
-    inputStart_ = input;
-    inputLeft_ = length;
-  }
-
-  size_t inputLeft() const override { return inputLeft_; }
 
   Status inflate(unsigned char *output, size_t room, size_t &produced) override {
     produced = 0;
@@ -62,9 +50,7 @@ class IsalInflater : public Inflater {
       int status = isal_inflate(&state_);
       size_t used = in - state_.avail_in;
       size_t made = out - state_.avail_out;
-      input_ += used;
-      inputLeft_ -= used;
-      used_ += used;
+      take(used);
       produced += made;
       if (status < 0 || status == ISAL_NEED_DICT) return broken(describeError(status));
       if (state_.block_state == ISAL_BLOCK_FINISH) return ended();
@@ -76,38 +62,22 @@ class IsalInflater : public Inflater {
     return state_.block_state == ISAL_BLOCK_FINISH ? ended() : Status::Full;
   }
 
-  uint64_t inputUsed() const override { return used_; }
-  const char *errorText() const override { return error_; }
 
  private:
   // At the end of the stream, igzip may hold bytes read past it in its bit
   // buffer; they are handed back, so that bytes after a stream show as
   // input left over, as they do with zlib.
   Status ended() {
-    size_t back = static_cast<size_t>(state_.read_in_length / 8);
-    back = std::min<size_t>(back, static_cast<size_t>(input_ - inputStart_));
-    input_ -= back;
-    inputLeft_ += back;
-    used_ -= back;
+    giveBack(static_cast<size_t>(state_.read_in_length / 8));
     state_.read_in_length = 0;
     state_.read_in = 0;
     return Status::End;
-  }
-
-  Status broken(const char *why) {
-    error_ = why;
-    return Status::Broken;
   }
 
   // Not value-initialized: it is 85 KiB, and isal_inflate_init sets what
   // inflating needs.
   inflate_state state_;
   bool started_ = false;
-  const unsigned char *input_ = nullptr;
-  const unsigned char *inputStart_ = nullptr;  // of the input last given
-  size_t inputLeft_ = 0;
-  uint64_t used_ = 0;
-  const char *error_ = "";
 };
 
 }  // namespace

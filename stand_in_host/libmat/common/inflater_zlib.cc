@@ -4,13 +4,13 @@
 #include <algorithm>
 #include <new>
 
-#include "common/inflater.h"
+#include "common/inflater_input.h"
 
 namespace {
 
 constexpr size_t kLargestCall = size_t(1) << 30;  // fits zlib's uInt
 
-class ZlibInflater : public Inflater {
+class ZlibInflater : public InflaterInput {
  public:
   ~ZlibInflater() override { end(); }
 
@@ -19,19 +19,9 @@ class ZlibInflater : public Inflater {
     stream_ = z_stream();
     if (inflateInit(&stream_) != Z_OK) return false;
     started_ = true;
-    input_ = nullptr;
-    inputLeft_ = 0;
-    used_ = 0;
-    error_ = "";
+    forgetInput();
     return true;
   }
-
-  void giveInput(const unsigned char *input, size_t length) override {
-    input_ = input;
-    inputLeft_ = length;
-  }
-
-  size_t inputLeft() const override { return inputLeft_; }
 
   Status inflate(unsigned char *output, size_t room, size_t &produced) override {
     produced = 0;
@@ -46,9 +36,7 @@ class ZlibInflater : public Inflater {
       stream_.avail_out = out;
       int status = ::inflate(&stream_, Z_NO_FLUSH);
       size_t used = in - stream_.avail_in;
-      input_ += used;
-      inputLeft_ -= used;
-      used_ += used;
+      take(used);
       size_t made = out - stream_.avail_out;
       produced += made;
       if (status == Z_STREAM_END) return Status::End;
@@ -59,15 +47,8 @@ class ZlibInflater : public Inflater {
     return Status::Full;
   }
 
-  uint64_t inputUsed() const override { return used_; }
-  const char *errorText() const override { return error_; }
 
  private:
-  Status broken(const char *why) {
-    error_ = why;
-    return Status::Broken;
-  }
-
   void end() {
     if (started_) inflateEnd(&stream_);
     started_ = false;
@@ -75,10 +56,6 @@ class ZlibInflater : public Inflater {
 
   z_stream stream_{};
   bool started_ = false;
-  const unsigned char *input_ = nullptr;
-  size_t inputLeft_ = 0;
-  uint64_t used_ = 0;
-  const char *error_ = "";
 };
 
 }  // namespace
