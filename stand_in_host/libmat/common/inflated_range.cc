@@ -46,6 +46,10 @@ bool InflatedRange::start(bool withZlib) {
   return !failed_;
 }
 
+void InflatedRange::startOnFirstRead() {
+  if (!started_ && !failed_) start(end_ - offset_ < kSmallStream);
+}
+
 bool InflatedRange::refill() {
   if (next_ >= end_) return false;
   size_t take = static_cast<size_t>(std::min<uint64_t>(piece_, end_ - next_));
@@ -128,7 +132,7 @@ bool InflatedRange::fillAhead() {
 }
 
 bool InflatedRange::read(unsigned char *out, size_t length) {
-  if (!started_ && !failed_) start(end_ - offset_ < kSmallStream);
+  startOnFirstRead();
   while (length > 0) {
     size_t take = std::min(length, aheadEnd_ - aheadAt_);
     if (take > 0) {
@@ -188,7 +192,7 @@ bool InflatedRange::skip(uint64_t length) {
 }
 
 bool InflatedRange::ends() {
-  if (!started_ && !failed_) start(end_ - offset_ < kSmallStream);
+  startOnFirstRead();
   if (aheadAt_ != aheadEnd_) return false;  // inflated bytes beyond the end
   while (!ended_) {
     if (failed_ || brokenAhead_) return false;

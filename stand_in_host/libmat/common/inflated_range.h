@@ -67,6 +67,8 @@ class InflatedRange {
 
  private:
   bool start(bool withZlib);
+  // Starts the stream on its first read: short streams with zlib.
+  void startOnFirstRead();
   bool refill();
   Inflater::Status inflateSome(unsigned char *out, size_t room, size_t &produced);
   bool fillAhead();
